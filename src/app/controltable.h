@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QRect>
+#include <QRgb>
+
+#include <span>
+
+// The window's controls as designed: kind, name, place and size in units (1/1440 inch, 15 to a
+// logical pixel), caption or default text, font and place in the keyboard focus order.
+enum class ControlKind { Label, TextField, Button, ColourKey, PlotArea, StatusStrip };
+enum class ControlFont { Window, RowTitle, Phase };
+
+struct ControlSpec
+{
+    const char *name;
+    ControlKind kind;
+    QRect geometry; // A colour key is a horizontal line: its left end, length and a height of 0.
+    const char *text;
+    ControlFont font;
+    int tabIndex;
+    QRgb colour; // Colour keys only.
+};
+
+namespace ControlTable {
+
+inline constexpr int UnitsPerPixel = 15;
+inline constexpr QSize ClientSize{8760, 6525};
+inline constexpr int StatusStripHeight = 255;
+
+std::span<const ControlSpec> controls();
+
+} // namespace ControlTable

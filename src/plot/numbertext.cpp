@@ -1,0 +1,52 @@
+#include "numbertext.h"
+
+#include <cmath>
+#include <limits>
+
+NumberText::NumberText(const QLocale &locale)
+    : m_locale(locale)
+{
+    m_locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    const QString point = QStringLiteral(".");
+    m_acceptsPoint = m_locale.decimalPoint() != point && m_locale.groupSeparator() != point;
+}
+
+std::optional<double> NumberText::convert(const QString &text) const
+{
+    bool ok = false;
+    double value = m_locale.toDouble(text, &ok);
+    if (!ok && m_acceptsPoint && text.contains(QLatin1Char('.'))) {
+        QString withLocalSeparator = text;
+        withLocalSeparator.replace(QLatin1Char('.'), m_locale.decimalPoint());
+        value = m_locale.toDouble(withLocalSeparator, &ok);
+    }
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> NumberText::toNumber(const QString &text) const
+{
+    // The locale's conversion takes "inf" and "nan"; neither is a number a user can plot.
+    const std::optional<double> value = convert(text);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+double NumberText::toValue(const QString &text) const
+{
+    return convert(text).value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+QString NumberText::toText(double value) const
+{
+    return m_locale.toString(value, 'g', 15);
+}
+
+double NumberText::roundHalfToEven(double value)
+{
+    // nearbyint rounds in the current mode, which the program never changes from the default
+    // round-to-nearest, ties-to-even.
+    return std::nearbyint(value);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "numbertext.h"
+
+#include <QRgb>
+#include <QString>
+
+#include <array>
+#include <cmath>
+
+// The plot uses 3.1415, not pi. With a whole number of tenths for the frequency and whole
+// units for the abscissa, exact pi would put every sample at a whole number of periods and
+// flatten every curve into a line; 3.1415 leaves a small slip per sample, and that slip is the
+// slow wave the user sees.
+inline constexpr double PiApproxValue = 3.1415;
+
+// One amplitude step is ten units of plot height.
+inline constexpr double UnitsPerAmplitude = 10.0;
+
+// One input row of the window: its three fields, its button and its colours.
+struct OscillationRow
+{
+    const char *frequencyField;
+    const char *phaseField;
+    const char *amplitudeField;
+    const char *button;
+    QRgb plotColour;
+    QRgb keyColour;
+};
+
+inline constexpr std::array<OscillationRow, 3> OscillationRows = {{
+    {"Text1", "Text2", "Text3", "Command1", qRgb(0, 0, 255), qRgb(0, 0, 255)},
+    {"Text4", "Text5", "Text6", "Command3", qRgb(255, 0, 0), qRgb(255, 0, 0)},
+    {"Text7", "Text8", "Text9", "Command4", qRgb(102, 153, 51), qRgb(0, 192, 0)},
+}};
+
+// A row's three texts: as typed, and after preparation the frequency in tenths and the phase
+// in radians.
+struct OscillationTexts
+{
+    QString frequency;
+    QString phase;
+    QString amplitude;
+
+    bool areNumbers(const NumberText &numbers) const;
+};
+
+// A prepared row's values, as the sampling loop uses them.
+struct Oscillation
+{
+    double frequency = 0.0;
+    double phase = 0.0;
+    double amplitude = 0.0;
+
+    static Oscillation fromTexts(const OscillationTexts &texts, const NumberText &numbers);
+
+    // Height of the curve below the axis at one abscissa, in units (y grows downward).
+    double displacement(double piApprox, double sampleX) const
+    {
+        const double arg = frequency * (piApprox * 20) * sampleX - phase;
+        return amplitude * UnitsPerAmplitude * std::sin(arg);
+    }
+};
+
+// The steps each plot command applies to a row's texts once they are known to be numbers.
+bool amplitudeExceedsPlot(const QString &amplitudeText, double axisY, const NumberText &numbers);
+QString phaseToRadians(const QString &degreesText, double piApprox, const NumberText &numbers);
+QString frequencyToTenths(const QString &frequencyText, const NumberText &numbers);

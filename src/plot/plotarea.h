@@ -1,0 +1,31 @@
+#pragma once
+
+#include "plotsurface.h"
+
+#include <QWidget>
+
+// The widget that shows the plot surface. It keeps the picture by itself: whatever was drawn
+// survives the window being covered, minimised or resized, and only a clear erases it.
+class PlotArea : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PlotArea(QWidget *parent = nullptr);
+
+    PlotSurface &surface() { return m_surface; }
+    const PlotSurface &surface() const { return m_surface; }
+
+    // Fits the surface to the widget's size. A hidden widget hears of a new size only when it
+    // is shown, but the window draws its first axis before that.
+    void fitSurface();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int largestUsefulSide() const;
+
+    PlotSurface m_surface;
+};

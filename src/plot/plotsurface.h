@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+#include <QSize>
+
+// The plot area's picture: an image that keeps what was drawn on it until it is cleared.
+//
+// Coordinates are in units of 1/1440 inch, 15 to a logical pixel at 96 dpi, with the origin at
+// the top-left corner and y growing downward. On a high-density screen the image holds device
+// pixels, so a point is one device pixel. The image only ever grows: shrinking the plot area
+// and enlarging it again brings the earlier drawing back. Its size is capped, and whatever
+// lies outside the current plot area or the cap is not drawn.
+class PlotSurface
+{
+public:
+    static constexpr double UnitsPerPixel = 15.0;
+    static constexpr int DefaultMaximumSide = 16384;
+    static constexpr QRgb Background = qRgb(255, 255, 255);
+
+    explicit PlotSurface(double devicePixelRatio = 1.0);
+
+    // The plot area's size in units.
+    float width() const { return m_width; }
+    float height() const { return m_height; }
+    void resize(float widthUnits, float heightUnits);
+
+    double devicePixelRatio() const { return m_devicePixelRatio; }
+    void setDevicePixelRatio(double ratio);
+
+    // The largest backing image, in device pixels a side.
+    void setMaximumSide(int pixels);
+    int maximumSide() const { return m_maximumSide; }
+
+    void clear();
+    void setPoint(float x, float y, QRgb colour);
+    void drawLine(float x1, float y1, float x2, float y2, QRgb colour);
+
+    // The backing image, larger than the plot area once the area has shrunk.
+    const QImage &image() const { return m_image; }
+    // The device pixels the plot area covers within the image.
+    QSize drawableSize() const { return m_drawable; }
+    // The colour of the device pixel under a point, or the background outside the image.
+    QRgb pixelAt(float x, float y) const;
+    // The last abscissa, in units, that can still land on a pixel.
+    double drawableWidthUnits() const { return m_drawable.width() * m_unitsPerDevicePixel; }
+
+    // Sets many points of one colour, with the image's pixels fetched once. Points that are not
+    // finite or fall outside the drawable area are skipped. Valid until the surface changes.
+    class PointWriter
+    {
+    public:
+        void setPoint(float x, float y) const
+        {
+            // A point lands on the pixel that contains it. Truncation is the floor here, as
+            // negative positions are rejected first; not-a-number fails every comparison.
+            const double column = x / m_unitsPerDevicePixel;
+            const double row = y / m_unitsPerDevicePixel;
+            if (column >= 0 && column < m_columns && row >= 0 && row < m_rows)
+                m_bits[static_cast<qsizetype>(row) * m_stride + static_cast<qsizetype>(column)] =
+                    m_colour;
+        }
+
+    private:
+        friend class PlotSurface;
+        QRgb *m_bits = nullptr;
+        qsizetype m_stride = 0;
+        double m_columns = 0;
+        double m_rows = 0;
+        double m_unitsPerDevicePixel = UnitsPerPixel;
+        QRgb m_colour = 0;
+    };
+    PointWriter pointWriter(QRgb colour);
+
+private:
+    void updateDrawable();
+    void growImageToCover(QSize devicePixels);
+    QSize devicePixelsFor(double widthUnits, double heightUnits) const;
+
+    float m_width = 0;
+    float m_height = 0;
+    double m_devicePixelRatio = 1.0;
+    double m_unitsPerDevicePixel = UnitsPerPixel;
+    int m_maximumSide = DefaultMaximumSide;
+    QImage m_image;
+    QSize m_drawable;
+};
