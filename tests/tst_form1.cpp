@@ -1,4 +1,427 @@
+#include "form1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
-class Tst : public QObject { Q_OBJECT };
-QTEST_MAIN(Tst)
+#include <QTimer>
+
+// The window as the user sees it and works it, headless.
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controls_data();
+    void controls();
+    void captionsFit();
+    void focusOrder();
+    void axisDrawnAtLoad();
+    void plotAreaFollowsTheWindow_data();
+    void plotAreaFollowsTheWindow();
+    void clearAfterResize();
+    void pictureSurvives_data();
+    void pictureSurvives();
+    void buttonsPlotTheirRows_data();
+    void buttonsPlotTheirRows();
+    void notANumberThroughTheWindow();
+    void amplitudeWarningThroughTheWindow_data();
+    void amplitudeWarningThroughTheWindow();
+    void superpositionThroughTheWindow();
+    void messageBox();
+};
+
+Q_DECLARE_METATYPE(QRect)
+
+namespace {
+
+constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb White = qRgb(255, 255, 255);
+
+// A window with its messages recorded instead of shown.
+struct Window
+{
+    Window()
+    {
+        form.setMessageHandler([this](const QString &text) { messages << text; });
+    }
+
+    template <typename W = QWidget> W *control(const char *name) const
+    {
+        return form.findChild<W *>(QString::fromLatin1(name));
+    }
+    void click(const char *button) const { QTest::mouseClick(control(button), Qt::LeftButton); }
+    void setText(const char *field, const QString &text) const
+    {
+        control<QLineEdit>(field)->setText(text);
+    }
+    const QImage &image() const { return form.plotArea()->surface().image(); }
+    // Shows the window sized so that the plot area is as designed, 8775 by 4335 units less the
+    // 30 units the frame takes off its width.
+    void showAtDesignHeight()
+    {
+        form.show();
+        form.resize(584, 431);
+    }
+
+    Form1 form{QLocale::c()};
+    QStringList messages;
+};
+
+QRect unitsOf(const QWidget *widget)
+{
+    const QRect pixels = widget->geometry();
+    return {pixels.topLeft() * 15, pixels.size() * 15};
+}
+
+int countOf(const QImage &image, QRgb colour, const QRect &within)
+{
+    int count = 0;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+int countOf(const QImage &image, QRgb colour)
+{
+    return countOf(image, colour, image.rect());
+}
+
+} // namespace
+
+void TestForm1::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QRect>("units");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("bold");
+
+    auto row = [](const char *name, const char *kind, QRect units, const char *text = "",
+                  bool bold = false) {
+        QTest::newRow(name) << name << kind << units << QString::fromUtf8(text) << bold;
+    };
+    const int tops[] = {240, 600, 960};
+    const char *titles[] = {"První graf", "Druhý graf", "Třetí graf"};
+    const int titleWidths[] = {855, 975, 975};
+    const int titleHeights[] = {255, 375, 255};
+    const char *defaults[] = {"1", "2", "3"};
+    const char *buttons[] = {"Command1", "Command3", "Command4"};
+    for (int r = 0; r < 3; ++r) {
+        const int top = tops[r];
+        auto name = [r](int first) { return qstrdup(qPrintable(QString::number(first + r))); };
+        const int labels[] = {4, 5, 9};
+        row(qstrdup(qPrintable(QString("Label%1").arg(labels[r]))), "QLabel",
+            {0, top, titleWidths[r], titleHeights[r]}, titles[r], true);
+        const int fLabel[] = {1, 6, 10}, phiLabel[] = {2, 7, 11}, ymLabel[] = {3, 8, 12};
+        row(qstrdup(qPrintable(QString("Label%1").arg(fLabel[r]))), "QLabel", {1080, top, 255, 375},
+            " f=");
+        row(qstrdup(qPrintable(QString("Label%1").arg(phiLabel[r]))), "QLabel",
+            {2400, top, 375, 375}, "φ_0 =");
+        row(qstrdup(qPrintable(QString("Label%1").arg(ymLabel[r]))), "QLabel",
+            {3840, top, 735, 375}, "°  y_m =");
+        Q_UNUSED(name);
+        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 1))), "QLineEdit",
+            {1320, top, 975, 285}, defaults[r]);
+        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 2))), "QLineEdit",
+            {2880, top, 855, 285}, "0");
+        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 3))), "QLineEdit",
+            {4560, top, 855, 285}, "20");
+        row(qstrdup(qPrintable(QString("Line%1").arg(r + 1))), "QWidget",
+            {5640, top + 120, 360, 15});
+        row(buttons[r], "QPushButton", {6240, top, 855, 375}, "Kreslit");
+    }
+    row("Command5", "QPushButton", {7080, 240, 855, 1095}, "Složit");
+    row("Command2", "QPushButton", {0, 1440, 2655, 375}, "Vymazat grafy");
+    row("Picture1", "PlotArea", {0, 1920, 8775, 4335});
+    row("StatusBar1", "QWidget", {0, 6270, 8760, 255});
+}
+
+void TestForm1::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QRect, units);
+    QFETCH(QString, text);
+    QFETCH(bool, bold);
+
+    Window window;
+    QCOMPARE(window.form.windowTitle(), "Vibraton 0.94");
+    QCOMPARE(window.form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(), 31);
+    QWidget *control = window.control(qPrintable(name));
+    QVERIFY(control);
+    QCOMPARE(control->metaObject()->className(), kind);
+    QCOMPARE(unitsOf(control), units);
+    if (auto *label = qobject_cast<QLabel *>(control))
+        QCOMPARE(label->text(), text);
+    if (auto *field = qobject_cast<QLineEdit *>(control))
+        QCOMPARE(field->text(), text);
+    if (auto *button = qobject_cast<QPushButton *>(control))
+        QCOMPARE(button->text(), text);
+    QCOMPARE(control->font().bold(), bold);
+}
+
+void TestForm1::captionsFit()
+{
+    // At the design geometry nothing is clipped: every caption and default text fits its
+    // control, margins and frames included.
+    Window window;
+    for (auto *label : window.form.findChildren<QLabel *>()) {
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
+                 qPrintable(label->objectName()));
+        QVERIFY2(metrics.height() <= label->height(), qPrintable(label->objectName()));
+    }
+    for (auto *button : window.form.findChildren<QPushButton *>()) {
+        const QFontMetrics metrics(button->font());
+        QVERIFY2(metrics.horizontalAdvance(button->text()) + 12 <= button->width(),
+                 qPrintable(button->objectName()));
+        QVERIFY2(metrics.height() + 6 <= button->height(), qPrintable(button->objectName()));
+    }
+    for (auto *field : window.form.findChildren<QLineEdit *>()) {
+        const QFontMetrics metrics(field->font());
+        QVERIFY2(metrics.height() + 4 <= field->height(), qPrintable(field->objectName()));
+    }
+    // The phase labels show phi, whatever the font.
+    for (const char *name : {"Label2", "Label7", "Label11"}) {
+        const QFontMetrics metrics(window.control(name)->font());
+        QVERIFY(metrics.inFont(QChar(0x03c6)));
+    }
+}
+
+void TestForm1::focusOrder()
+{
+    Window window;
+    window.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window.form));
+    QCOMPARE(QApplication::focusWidget(), window.control("Command1"));
+
+    const QStringList expected = {
+        "Picture1", "Text1",    "Text2", "Text3", "Command2", "Text4",    "Text5",      "Text6",
+        "Command3", "Command4", "Text7", "Text8", "Text9",    "Command5", "StatusBar1", "Command1"};
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, expected);
+}
+
+void TestForm1::axisDrawnAtLoad()
+{
+    // Drawn before the window is shown, at the design middle across the design width, and
+    // still there once the window is shown and resized.
+    Window window;
+    QCOMPARE(window.form.plotter().AxisY, 2167.5);
+    QCOMPARE(window.form.plotter().PlotWidth, 8775.0);
+    QCOMPARE(countOf(window.image(), Black), 585);
+    QCOMPARE(countOf(window.image(), Black, QRect(0, 144, 585, 1)), 585);
+    window.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    const QImage shown = window.form.plotArea()->grab().toImage();
+    QCOMPARE(shown.pixel(0, 144), Black);
+    QCOMPARE(shown.pixel(582, 144), Black);
+    QCOMPARE(shown.pixel(300, 143), White);
+}
+
+void TestForm1::plotAreaFollowsTheWindow_data()
+{
+    // Offscreen there is no frame: the designed one is assumed, 8 pixels wide and 27 high.
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("plotUnits");
+    QTest::newRow("design") << QSize(584, 435) << QSize(8745, 4395);
+    QTest::newRow("larger") << QSize(800, 600) << QSize(11985, 6870);
+    QTest::newRow("narrow and short") << QSize(100, 150) << QSize(1485, 120);
+    QTest::newRow("below the height margin") << QSize(300, 100) << QSize(4485, 0);
+    QTest::newRow("one pixel") << QSize(1, 1) << QSize(0, 0);
+}
+
+void TestForm1::plotAreaFollowsTheWindow()
+{
+    QFETCH(QSize, client);
+    QFETCH(QSize, plotUnits);
+    Window window;
+    window.form.show();
+    window.form.resize(client);
+    QCOMPARE(window.form.outerSizeInUnits(), (client + QSize(8, 27)) * 15);
+    QCOMPARE(window.form.plotArea()->size() * 15, plotUnits);
+    QCOMPARE(window.form.plotArea()->pos(), QPoint(0, 128));
+    // Resizing draws nothing and leaves the metrics for the next command.
+    QCOMPARE(window.form.plotter().AxisY, 2167.5);
+    QCOMPARE(countOf(window.image(), Black), 585);
+    // The bottom strip stays docked across the full width.
+    QCOMPARE(window.control("StatusBar1")->geometry(),
+             QRect(0, client.height() - 17, client.width(), 17));
+}
+
+void TestForm1::clearAfterResize()
+{
+    Window window;
+    window.form.show();
+    window.click("Command1");
+    window.form.resize(400, 300);
+    window.click("Command2");
+    // The plot area is 399 by 158 pixels: one axis on row 79, nothing else.
+    QCOMPARE(window.form.plotter().AxisY, 1185.0);
+    QCOMPARE(window.form.plotter().PlotWidth, 5985.0);
+    const QSize area = window.form.plotArea()->surface().drawableSize();
+    QCOMPARE(area, QSize(399, 158));
+    QCOMPARE(countOf(window.image(), Black, QRect(QPoint(0, 0), area)), 399);
+    QCOMPARE(countOf(window.image(), Black, QRect(0, 79, 399, 1)), 399);
+    QCOMPARE(countOf(window.image(), White),
+             window.image().width() * window.image().height() - 399);
+}
+
+void TestForm1::pictureSurvives_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("shrink and enlarge") << "resize";
+    QTest::newRow("tiny and back") << "tiny";
+    QTest::newRow("minimise and restore") << "minimise";
+    QTest::newRow("maximise and restore") << "maximise";
+    QTest::newRow("far larger than any screen") << "huge";
+    QTest::newRow("hundreds of resizes") << "many";
+}
+
+void TestForm1::pictureSurvives()
+{
+    QFETCH(QString, how);
+    Window window;
+    window.form.show();
+    window.click("Command1");
+    window.click("Command5");
+    const QImage before = window.image().copy();
+    const QSize design = window.form.size();
+    if (how == "resize") {
+        window.form.resize(200, 200);
+    } else if (how == "tiny") {
+        window.form.resize(1, 1);
+        window.form.resize(300, 0);
+    } else if (how == "minimise") {
+        window.form.showMinimized();
+        window.form.showNormal();
+    } else if (how == "maximise") {
+        window.form.showMaximized();
+        window.form.showNormal();
+    } else if (how == "huge") {
+        window.form.resize(1000000, 1000000);
+        const int cap = window.form.plotArea()->surface().maximumSide();
+        QVERIFY(window.image().width() <= cap && window.image().height() <= cap);
+        window.click("Command1");
+        window.click("Command5");
+    } else {
+        for (int i = 0; i < 300; ++i)
+            window.form.resize(1 + (i * 37) % 900, 1 + (i * 53) % 700);
+    }
+    window.form.resize(design);
+    QCoreApplication::processEvents();
+    // Same picture; the image may have grown. After the huge window the plots were drawn again
+    // over the same pixels.
+    QCOMPARE(window.image().copy(before.rect()), before);
+}
+
+void TestForm1::buttonsPlotTheirRows_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QRgb>("colour");
+    QTest::addColumn<QPoint>("pixel");
+    // The design-height sample at 1000 units: row 1 at 1975.4152, row 2 at 500 too.
+    QTest::newRow("row 1") << "Command1" << qRgb(0, 0, 255) << QPoint(66, 131);
+    QTest::newRow("row 2") << "Command3" << qRgb(255, 0, 0) << QPoint(33, 131);
+    QTest::newRow("row 3") << "Command4" << qRgb(102, 153, 51) << QPoint(33, 139);
+}
+
+void TestForm1::buttonsPlotTheirRows()
+{
+    QFETCH(QString, button);
+    QFETCH(QRgb, colour);
+    QFETCH(QPoint, pixel);
+    Window window;
+    window.showAtDesignHeight();
+    window.click(qPrintable(button));
+    QVERIFY(window.messages.isEmpty());
+    QCOMPARE(window.image().pixel(pixel), colour);
+    QCOMPARE(window.image().pixel(100, 144), Black);
+    // Every other row's colour is absent, and the fields show what they did.
+    QVERIFY(countOf(window.image(), colour) > 500);
+    const QStringList texts = {"1", "0", "20", "2", "0", "20", "3", "0", "20"};
+    for (int i = 0; i < 9; ++i)
+        QCOMPARE(window.control<QLineEdit>(qPrintable(QString("Text%1").arg(i + 1)))->text(),
+                 texts[i]);
+}
+
+void TestForm1::notANumberThroughTheWindow()
+{
+    Window window;
+    window.showAtDesignHeight();
+    window.click("Command2");
+    const QImage before = window.image().copy();
+    window.setText("Text6", "abc");
+    window.click("Command3");
+    QCOMPARE(window.messages, QStringList{"Zadaná hodnota není číslo"});
+    QCOMPARE(window.image(), before);
+    QCOMPARE(window.control<QLineEdit>("Text6")->text(), "abc");
+}
+
+void TestForm1::amplitudeWarningThroughTheWindow_data()
+{
+    QTest::addColumn<QString>("amplitude");
+    QTest::addColumn<bool>("warns");
+    QTest::newRow("216.75") << "216.75" << false;
+    QTest::newRow("216.76") << "216.76" << true;
+    QTest::newRow("-1000") << "-1000" << false;
+}
+
+void TestForm1::amplitudeWarningThroughTheWindow()
+{
+    QFETCH(QString, amplitude);
+    QFETCH(bool, warns);
+    Window window;
+    window.showAtDesignHeight();
+    window.setText("Text3", amplitude);
+    window.click("Command1");
+    QCOMPARE(window.form.plotter().AxisY, 2167.5);
+    QCOMPARE(window.messages,
+             warns ? QStringList{"Amplituda je větší než je pole grafu."} : QStringList{});
+    QVERIFY(countOf(window.image(), qRgb(0, 0, 255)) > 0);
+    QCOMPARE(window.control<QLineEdit>("Text3")->text(), amplitude);
+}
+
+void TestForm1::superpositionThroughTheWindow()
+{
+    Window window;
+    window.showAtDesignHeight();
+    window.click("Command2");
+    window.click("Command5");
+    QVERIFY(window.messages.isEmpty());
+    // The sum at 1000 units lies at 2214.8953: column 66, row 147.
+    QCOMPARE(window.image().pixel(66, 147), Black);
+    QVERIFY(countOf(window.image(), Black) > 585 + 500);
+}
+
+void TestForm1::messageBox()
+{
+    Window window;
+    window.form.setMessageHandler({}); // The real box.
+    window.form.show();
+    window.setText("Text1", "");
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        checked = true;
+        QCOMPARE(box->windowTitle(), "Vibraton");
+        QCOMPARE(box->text(), "Zadaná hodnota není číslo");
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->standardButton(box->buttons().first()), QMessageBox::Ok);
+        box->buttons().first()->click();
+    });
+    window.click("Command1");
+    QVERIFY(checked);
+}
+
+QTEST_MAIN(TestForm1)
 #include "tst_form1.moc"

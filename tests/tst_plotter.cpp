@@ -1,4 +1,353 @@
+#include "plotter.h"
+
 #include <QTest>
-class Tst : public QObject { Q_OBJECT };
-QTEST_MAIN(Tst)
+
+#include <cmath>
+
+// The plot commands on a surface of their own, without a window.
+class TestPlotter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void singleRowSample_data();
+    void singleRowSample();
+    void samplesRunToTheWholeWidth_data();
+    void samplesRunToTheWholeWidth();
+    void superpositionSample();
+    void plotsPointsInTheRowColour();
+    void frequencyPlotsInTenths_data();
+    void frequencyPlotsInTenths();
+    void notANumberDrawsNothing_data();
+    void notANumberDrawsNothing();
+    void amplitudeWarning_data();
+    void amplitudeWarning();
+    void convertedTextsAreKept();
+    void superpositionOfOneRowIsThatRow();
+    void superpositionLeavesRowTextsAlone();
+    void superpositionChecksAllNineFields();
+    void superpositionWarnsOnceOnlyForSingleAmplitudes_data();
+    void superpositionWarnsOnceOnlyForSingleAmplitudes();
+    void clearLeavesOneAxis();
+    void valuesBeyondTheArithmetic_data();
+    void valuesBeyondTheArithmetic();
+};
+
+namespace {
+
+constexpr float DesignWidth = 8775;
+constexpr float DesignHeight = 4335;
+constexpr double Tolerance = 1e-4;
+constexpr QRgb Blue = qRgb(0, 0, 255);
+constexpr QRgb Black = qRgb(0, 0, 0);
+
+const OscillationTexts Row1{"1", "0", "20"};
+const OscillationTexts Row2{"2", "0", "20"};
+const OscillationTexts Row3{"3", "0", "20"};
+
+// A surface and a plotter over it, recording the messages the commands show.
+struct Bench
+{
+    explicit Bench(float width = DesignWidth, float height = DesignHeight)
+    {
+        surface.resize(width, height);
+        plotter.setMessageHandler([this](const QString &text) { messages << text; });
+    }
+
+    PlotSurface surface;
+    Plotter plotter{surface, NumberText(QLocale::c())};
+    QStringList messages;
+};
+
+// Pixels of one colour, as a mask.
+QImage pixelsOf(const QImage &image, QRgb colour)
+{
+    QImage mask(image.size(), QImage::Format_Mono);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            mask.setPixel(x, y, image.pixel(x, y) == colour ? 1 : 0);
+    return mask;
+}
+
+int countOf(const QImage &image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+} // namespace
+
+void TestPlotter::singleRowSample_data()
+{
+    QTest::addColumn<OscillationTexts>("row");
+    QTest::addColumn<float>("sampleX");
+    QTest::addColumn<double>("sampleY");
+
+    QTest::newRow("row 1 at 0") << Row1 << 0.0f << 2167.5;
+    QTest::newRow("row 1 at 1") << Row1 << 1.0f << 2167.1294;
+    QTest::newRow("row 1 at 2") << Row1 << 2.0f << 2166.7588;
+    QTest::newRow("row 1 at 100") << Row1 << 100.0f << 2130.6503;
+    QTest::newRow("row 1 at 1000") << Row1 << 1000.0f << 1975.4152;
+    QTest::newRow("row 1 at 8775") << Row1 << 8775.0f << 2272.5045;
+    QTest::newRow("row 2 at 500") << Row2 << 500.0f << 1975.4152;
+    QTest::newRow("row 3 at 500") << Row3 << 500.0f << 2096.6737;
+    QTest::newRow("frequency 0, phase 90")
+        << OscillationTexts{"0", "90", "20"} << 500.0f << 2167.5 - 200;
+}
+
+void TestPlotter::singleRowSample()
+{
+    QFETCH(OscillationTexts, row);
+    QFETCH(float, sampleX);
+    QFETCH(double, sampleY);
+
+    // The last sample of a plot as wide as the abscissa is the sample at that abscissa.
+    Bench bench(sampleX, DesignHeight);
+    QVERIFY(bench.plotter.plotOscillation(row, Blue));
+    QCOMPARE(bench.plotter.SampleX, double(sampleX) + 1);
+    QVERIFY2(std::abs(bench.plotter.SampleY - sampleY) < Tolerance,
+             qPrintable(QString::number(bench.plotter.SampleY, 'f', 6)));
+}
+
+void TestPlotter::samplesRunToTheWholeWidth_data()
+{
+    QTest::addColumn<float>("width");
+    QTest::addColumn<double>("lastSampleX");
+    QTest::newRow("design width") << 8775.0f << 8775.0;
+    QTest::newRow("fractional width") << 8745.5f << 8745.0;
+}
+
+void TestPlotter::samplesRunToTheWholeWidth()
+{
+    QFETCH(float, width);
+    QFETCH(double, lastSampleX);
+    Bench bench(width, DesignHeight);
+    bench.plotter.plotOscillation(Row1, Blue);
+    QCOMPARE(bench.plotter.PlotWidth, double(width));
+    QCOMPARE(bench.plotter.SampleX, lastSampleX + 1);
+}
+
+void TestPlotter::superpositionSample()
+{
+    const NumberText numbers(QLocale::c());
+    const double expected[] = {-192.0848, 107.0073, 132.4728};
+    int i = 0;
+    for (const OscillationTexts &row : {Row1, Row2, Row3}) {
+        const Oscillation oscillation = Oscillation::fromTexts(
+            {frequencyToTenths(row.frequency, numbers),
+             phaseToRadians(row.phase, PiApproxValue, numbers), row.amplitude},
+            numbers);
+        QVERIFY(std::abs(oscillation.displacement(PiApproxValue, 1000) - expected[i++]) <
+                Tolerance);
+    }
+
+    Bench bench(1000, DesignHeight);
+    QVERIFY(bench.plotter.plotSuperposition({Row1, Row2, Row3}));
+    QVERIFY(std::abs(bench.plotter.SampleY - 2214.8953) < Tolerance);
+}
+
+void TestPlotter::plotsPointsInTheRowColour()
+{
+    Bench bench;
+    bench.plotter.plotOscillation(Row1, Blue);
+    // Sample 1000 lies at 1975.4152: column 66, row 131.
+    QCOMPARE(bench.surface.pixelAt(1000, 1975.4152f), Blue);
+    QCOMPARE(bench.surface.image().pixel(66, 131), Blue);
+    // The axis goes over the curve where they cross, at the start.
+    QCOMPARE(bench.surface.pixelAt(0, 2167.5f), Black);
+    // Everything coloured lies within the wave's band: 200 units either side of the axis.
+    const QImage blue = pixelsOf(bench.surface.image(), Blue);
+    for (int y = 0; y < blue.height(); ++y)
+        for (int x = 0; x < blue.width(); ++x)
+            if (blue.pixelIndex(x, y))
+                QVERIFY(std::abs(y * 15 - 2167.5) <= 215);
+    // One pixel per column at least, across the whole width.
+    for (int x = 0; x < 585; ++x) {
+        bool any = false;
+        for (int y = 0; y < blue.height() && !any; ++y)
+            any = blue.pixelIndex(x, y) || bench.surface.image().pixel(x, y) == Black;
+        QVERIFY2(any, qPrintable(QString("column %1").arg(x)));
+    }
+}
+
+void TestPlotter::frequencyPlotsInTenths_data()
+{
+    QTest::addColumn<OscillationTexts>("row");
+    QTest::addColumn<OscillationTexts>("sameAs");
+    QTest::newRow("frequency in tenths")
+        << OscillationTexts{"1.25", "0", "20"} << OscillationTexts{"1.2", "0", "20"};
+    QTest::newRow("negative tie") << OscillationTexts{"-1.25", "0", "20"}
+                                  << OscillationTexts{"-1.2", "0", "20"};
+    QTest::newRow("tie up") << OscillationTexts{"1.75", "0", "20"}
+                            << OscillationTexts{"1.8", "0", "20"};
+}
+
+void TestPlotter::frequencyPlotsInTenths()
+{
+    QFETCH(OscillationTexts, row);
+    QFETCH(OscillationTexts, sameAs);
+    Bench first;
+    first.plotter.plotOscillation(row, Blue);
+    Bench second;
+    second.plotter.plotOscillation(sameAs, Blue);
+    QVERIFY(first.surface.image() == second.surface.image());
+}
+
+void TestPlotter::notANumberDrawsNothing_data()
+{
+    QTest::addColumn<OscillationTexts>("row");
+    QTest::newRow("empty frequency") << OscillationTexts{"", "0", "20"};
+    QTest::newRow("letters in the phase") << OscillationTexts{"1", "abc", "20"};
+    QTest::newRow("blank amplitude") << OscillationTexts{"1", "0", "  "};
+    QTest::newRow("all three") << OscillationTexts{"x", "y", "z"};
+}
+
+void TestPlotter::notANumberDrawsNothing()
+{
+    QFETCH(OscillationTexts, row);
+    Bench bench;
+    bench.surface.clear();
+    const QImage before = bench.surface.image().copy();
+    QVERIFY(!bench.plotter.plotOscillation(row, Blue));
+    QCOMPARE(bench.messages, QStringList{Plotter::NotANumberMessage});
+    QCOMPARE(bench.surface.image(), before); // Not even the axis.
+}
+
+void TestPlotter::amplitudeWarning_data()
+{
+    QTest::addColumn<QString>("amplitude");
+    QTest::addColumn<bool>("warns");
+    QTest::newRow("exactly the half height") << "216.75" << false;
+    QTest::newRow("just above") << "216.76" << true;
+    QTest::newRow("large negative") << "-1000" << false;
+}
+
+void TestPlotter::amplitudeWarning()
+{
+    QFETCH(QString, amplitude);
+    QFETCH(bool, warns);
+    Bench bench;
+    QVERIFY(bench.plotter.plotOscillation({"1", "0", amplitude}, Blue));
+    QCOMPARE(bench.messages,
+             warns ? QStringList{Plotter::AmplitudeTooLargeMessage} : QStringList{});
+    QVERIFY(countOf(bench.surface.image(), Blue) > 0); // The plot goes on.
+}
+
+void TestPlotter::convertedTextsAreKept()
+{
+    Bench bench;
+    bench.plotter.plotOscillation({"1.25", "90", "20"}, Blue);
+    QCOMPARE(bench.plotter.FrequencyText, "1.2");
+    QCOMPARE(bench.plotter.PhaseText, "1.57075");
+    QCOMPARE(bench.plotter.AmplitudeText, "20");
+    QCOMPARE(bench.plotter.PiApprox, 3.1415);
+}
+
+void TestPlotter::superpositionOfOneRowIsThatRow()
+{
+    Bench single;
+    single.plotter.plotOscillation(Row1, Blue);
+    Bench sum;
+    sum.plotter.plotSuperposition({Row1, OscillationTexts{"2", "0", "0"}, {"3", "0", "0"}});
+    QImage curve = pixelsOf(single.surface.image(), Blue);
+    QImage sumCurve = pixelsOf(sum.surface.image(), Black);
+    // The axis is black in both; the curve under it is hidden in both.
+    const QImage axis = pixelsOf(single.surface.image(), Black);
+    for (int y = 0; y < curve.height(); ++y)
+        for (int x = 0; x < curve.width(); ++x)
+            if (axis.pixelIndex(x, y))
+                curve.setPixel(x, y, 1);
+    QCOMPARE(sumCurve, curve);
+}
+
+void TestPlotter::superpositionLeavesRowTextsAlone()
+{
+    Bench bench;
+    bench.plotter.plotOscillation(Row2, Blue);
+    bench.plotter.plotSuperposition({OscillationTexts{"7.77", "45", "3"}, Row2, Row3});
+    QCOMPARE(bench.plotter.FrequencyText, "2");
+    QCOMPARE(bench.plotter.PhaseText, "0");
+    QCOMPARE(bench.plotter.AmplitudeText, "20");
+}
+
+void TestPlotter::superpositionChecksAllNineFields()
+{
+    Bench bench;
+    bench.surface.clear();
+    const QImage before = bench.surface.image().copy();
+    QVERIFY(!bench.plotter.plotSuperposition({Row1, Row2, OscillationTexts{"3", "0", "abc"}}));
+    QCOMPARE(bench.messages, QStringList{Plotter::NotANumberMessage});
+    QCOMPARE(bench.surface.image(), before);
+    QVERIFY(bench.plotter.plotOscillation(Row1, Blue));
+    QVERIFY(bench.plotter.plotOscillation(Row2, Blue));
+}
+
+void TestPlotter::superpositionWarnsOnceOnlyForSingleAmplitudes_data()
+{
+    QTest::addColumn<QStringList>("amplitudes");
+    QTest::addColumn<bool>("warns");
+    QTest::newRow("sum beyond, none alone") << QStringList{"100", "100", "100"} << false;
+    QTest::newRow("one beyond") << QStringList{"20", "216.76", "20"} << true;
+    QTest::newRow("all beyond, one warning") << QStringList{"300", "300", "300"} << true;
+}
+
+void TestPlotter::superpositionWarnsOnceOnlyForSingleAmplitudes()
+{
+    QFETCH(QStringList, amplitudes);
+    QFETCH(bool, warns);
+    Bench bench;
+    QVERIFY(bench.plotter.plotSuperposition({OscillationTexts{"1", "0", amplitudes[0]},
+                                             {"2", "0", amplitudes[1]},
+                                             {"3", "0", amplitudes[2]}}));
+    QCOMPARE(bench.messages,
+             warns ? QStringList{Plotter::AmplitudeTooLargeMessage} : QStringList{});
+}
+
+void TestPlotter::clearLeavesOneAxis()
+{
+    Bench bench;
+    bench.plotter.plotOscillation(Row1, Blue);
+    bench.surface.resize(6000, 3000);
+    bench.plotter.clearPlot();
+    QCOMPARE(countOf(bench.surface.image(), Blue), 0);
+    // One axis at the new middle, 1500 units down (row 100), across the 400 columns.
+    QCOMPARE(countOf(bench.surface.image(), Black), 400);
+    for (int x = 0; x < 400; ++x)
+        QCOMPARE(bench.surface.image().pixel(x, 100), Black);
+}
+
+void TestPlotter::valuesBeyondTheArithmetic_data()
+{
+    QTest::addColumn<OscillationTexts>("row");
+    QTest::addColumn<bool>("drawsCurve");
+    QTest::newRow("frequency overflows") << OscillationTexts{"1e308", "0", "20"} << false;
+    QTest::newRow("amplitude overflows") << OscillationTexts{"1", "0", "1e308"} << false;
+    QTest::newRow("ordinate beyond single precision")
+        << OscillationTexts{"1", "0", "1e300"} << false;
+    QTest::newRow("huge phase") << OscillationTexts{"1", "1e308", "20"} << true;
+    QTest::newRow("huge sine argument") << OscillationTexts{"1e15", "0", "20"} << true;
+    QTest::newRow("negative huge amplitude") << OscillationTexts{"1", "0", "-1e300"} << false;
+    QTest::newRow("subnormal phase") << OscillationTexts{"1", "1e-320", "20"} << true;
+}
+
+void TestPlotter::valuesBeyondTheArithmetic()
+{
+    QFETCH(OscillationTexts, row);
+    QFETCH(bool, drawsCurve);
+    Bench bench;
+    bench.surface.clear();
+    QVERIFY(bench.plotter.plotOscillation(row, Blue));
+    // The axis is always drawn; the curve only where its samples are finite and on the area.
+    QCOMPARE(bench.surface.image().pixel(0, 144), Black);
+    QCOMPARE(countOf(bench.surface.image(), Blue) > 0, drawsCurve);
+    Bench sum;
+    sum.surface.clear();
+    QVERIFY(sum.plotter.plotSuperposition({row, Row2, Row3}));
+    QCOMPARE(sum.surface.image().pixel(584, 144), Black);
+}
+
+QTEST_APPLESS_MAIN(TestPlotter)
 #include "tst_plotter.moc"

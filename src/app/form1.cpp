@@ -170,14 +170,16 @@ void Form1::Form_Load()
 
 QSize Form1::outerSizeInUnits() const
 {
-    QSize outer = frameGeometry().size();
-    if (outer == size()) {
-        // No frame known (offscreen, no window manager, some Wayland compositors): assume the
-        // designed one so the plot area sits as designed.
-        const QMargins frame = DesignFrame / UnitsPerPixel;
-        outer += QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-    }
-    return outer * UnitsPerPixel;
+    // A frame without a caption bar is no frame the margins were made for: none at all (no
+    // window manager, some Wayland compositors) or a bare border (offscreen). The designed
+    // frame then stands in, so the plot area sits as designed.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (frame.top() <= frame.bottom())
+        frame = DesignFrame / UnitsPerPixel;
+    return size().grownBy(frame) * UnitsPerPixel;
 }
 
 void Form1::Form_Resize()

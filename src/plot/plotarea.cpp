@@ -1,8 +1,8 @@
 #include "plotarea.h"
 
 #include <QGuiApplication>
-#include <QPaintEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QScreen>
 
 #include <algorithm>

@@ -44,10 +44,14 @@ void PlotSurface::setDevicePixelRatio(double ratio)
         ratio = 1.0;
     if (ratio == m_devicePixelRatio && !m_image.isNull())
         return;
-    // Keep the picture at its new density rather than lose it.
+    // Keep the picture at its new density rather than lose it. Shrinking blends, so that
+    // one-pixel curves fade a little instead of vanishing.
     if (!m_image.isNull()) {
         const QSize scaled = m_image.size() * (ratio / m_devicePixelRatio);
-        m_image = m_image.scaled(scaled.boundedTo(QSize(m_maximumSide, m_maximumSide)));
+        m_image = m_image.scaled(
+            scaled.boundedTo(QSize(m_maximumSide, m_maximumSide)), Qt::IgnoreAspectRatio,
+            ratio < m_devicePixelRatio ? Qt::SmoothTransformation : Qt::FastTransformation);
+        m_image.convertTo(QImage::Format_RGB32);
     }
     m_devicePixelRatio = ratio;
     m_unitsPerDevicePixel = UnitsPerPixel / ratio;
@@ -77,8 +81,9 @@ void PlotSurface::updateDrawable()
 void PlotSurface::growImageToCover(QSize devicePixels)
 {
     const int limit = m_maximumSide;
-    const QSize size(std::min(std::max(roundUpToStep(devicePixels.width()), m_image.width()), limit),
-                     std::min(std::max(roundUpToStep(devicePixels.height()), m_image.height()), limit));
+    const QSize size(
+        std::min(std::max(roundUpToStep(devicePixels.width()), m_image.width()), limit),
+        std::min(std::max(roundUpToStep(devicePixels.height()), m_image.height()), limit));
     QImage grown(size, QImage::Format_RGB32);
     if (grown.isNull())
         return; // Out of memory: keep drawing on what we have.
@@ -124,7 +129,8 @@ void PlotSurface::drawLine(float x1, float y1, float x2, float y2, QRgb colour)
         return;
     const double margin = 2.0 * std::max(m_image.width(), m_image.height());
     auto toPixel = [&](float units) {
-        return static_cast<int>(std::clamp(std::floor(units / m_unitsPerDevicePixel), -margin, margin));
+        return static_cast<int>(
+            std::clamp(std::floor(units / m_unitsPerDevicePixel), -margin, margin));
     };
     QPainter painter(&m_image);
     painter.setClipRect(QRect(QPoint(0, 0), m_drawable));

@@ -21,8 +21,7 @@ bool fitsSinglePrecision(double value)
 Plotter::Plotter(PlotSurface &surface, const NumberText &numbers)
     : m_surface(surface)
     , m_numbers(numbers)
-{
-}
+{}
 
 void Plotter::showMessage(const QString &text) const
 {

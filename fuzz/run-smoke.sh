@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Runs each fuzz target for a while on a scratch copy of its seed corpus, so the repository's
+# corpus stays as committed, and fails on the first finding.
+#
+#   fuzz/run-smoke.sh [build-dir] [seconds]
+#
+# build-dir defaults to build/fuzz under the repository; seconds to $FUZZ_SECONDS, else 30.
+# On a finding the scratch directory, with the crashing input, is kept and its path printed.
+
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build=${1:-"$here/../build/fuzz"}
+seconds=${2:-${FUZZ_SECONDS:-30}}
+
+if [[ ! -x "$build/fuzz_numbertext" || ! -x "$build/fuzz_command" ]]; then
+    echo "no fuzz targets in $build; build them with: cmake --preset fuzz && cmake --build --preset fuzz" >&2
+    exit 2
+fi
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/vibraton-fuzz.XXXXXX")
+keep=0
+cleanup() { if ((keep == 0)); then rm -rf "$scratch"; fi; }
+trap cleanup EXIT
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+failed=()
+# target, corpus, maximum input length
+for spec in "numbertext 4096" "command 4096"; do
+    read -r name max_len <<<"$spec"
+    corpus="$scratch/corpus/$name"
+    artifacts="$scratch/artifacts/$name"
+    mkdir -p "$corpus" "$artifacts"
+    cp -R "$here/corpus/$name/." "$corpus/"
+    extra=()
+    if [[ -f "$here/$name.dict" ]]; then
+        extra+=("-dict=$here/$name.dict")
+    fi
+
+    echo "== fuzz_$name for ${seconds}s"
+    if ! "$build/fuzz_$name" "${extra[@]}" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1 \
+        -artifact_prefix="$artifacts/" "$corpus"; then
+        failed+=("fuzz_$name")
+    fi
+done
+
+if ((${#failed[@]})); then
+    keep=1
+    echo "findings in: ${failed[*]}; inputs under $scratch/artifacts" >&2
+    exit 1
+fi
+echo "no findings"
