@@ -15,6 +15,7 @@ class TestForm1 : public QObject
 private slots:
     void controls_data();
     void controls();
+    void colourKeys();
     void captionsFit();
     void focusOrder();
     void axisDrawnAtLoad();
@@ -99,44 +100,49 @@ void TestForm1::controls_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("bold");
 
-    auto row = [](const char *name, const char *kind, QRect units, const char *text = "",
-                  bool bold = false) {
-        QTest::newRow(name) << name << kind << units << QString::fromUtf8(text) << bold;
+    struct Control
+    {
+        const char *name;
+        const char *kind;
+        QRect units;
+        const char *text;
+        bool bold;
     };
-    const int tops[] = {240, 600, 960};
-    const char *titles[] = {"První graf", "Druhý graf", "Třetí graf"};
-    const int titleWidths[] = {855, 975, 975};
-    const int titleHeights[] = {255, 375, 255};
-    const char *defaults[] = {"1", "2", "3"};
-    const char *buttons[] = {"Command1", "Command3", "Command4"};
-    for (int r = 0; r < 3; ++r) {
-        const int top = tops[r];
-        auto name = [r](int first) { return qstrdup(qPrintable(QString::number(first + r))); };
-        const int labels[] = {4, 5, 9};
-        row(qstrdup(qPrintable(QString("Label%1").arg(labels[r]))), "QLabel",
-            {0, top, titleWidths[r], titleHeights[r]}, titles[r], true);
-        const int fLabel[] = {1, 6, 10}, phiLabel[] = {2, 7, 11}, ymLabel[] = {3, 8, 12};
-        row(qstrdup(qPrintable(QString("Label%1").arg(fLabel[r]))), "QLabel", {1080, top, 255, 375},
-            " f=");
-        row(qstrdup(qPrintable(QString("Label%1").arg(phiLabel[r]))), "QLabel",
-            {2400, top, 375, 375}, "φ_0 =");
-        row(qstrdup(qPrintable(QString("Label%1").arg(ymLabel[r]))), "QLabel",
-            {3840, top, 735, 375}, "°  y_m =");
-        Q_UNUSED(name);
-        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 1))), "QLineEdit",
-            {1320, top, 975, 285}, defaults[r]);
-        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 2))), "QLineEdit",
-            {2880, top, 855, 285}, "0");
-        row(qstrdup(qPrintable(QString("Text%1").arg(3 * r + 3))), "QLineEdit",
-            {4560, top, 855, 285}, "20");
-        row(qstrdup(qPrintable(QString("Line%1").arg(r + 1))), "QWidget",
-            {5640, top + 120, 360, 15});
-        row(buttons[r], "QPushButton", {6240, top, 855, 375}, "Kreslit");
-    }
-    row("Command5", "QPushButton", {7080, 240, 855, 1095}, "Složit");
-    row("Command2", "QPushButton", {0, 1440, 2655, 375}, "Vymazat grafy");
-    row("Picture1", "PlotArea", {0, 1920, 8775, 4335});
-    row("StatusBar1", "QWidget", {0, 6270, 8760, 255});
+    static const Control expected[] = {
+        {"Label4", "QLabel", {0, 240, 855, 255}, "První graf", true},
+        {"Label1", "QLabel", {1080, 240, 255, 375}, " f=", false},
+        {"Text1", "QLineEdit", {1320, 240, 975, 285}, "1", false},
+        {"Label2", "QLabel", {2400, 240, 375, 375}, "φ_0 =", false},
+        {"Text2", "QLineEdit", {2880, 240, 855, 285}, "0", false},
+        {"Label3", "QLabel", {3840, 240, 735, 375}, "°  y_m =", false},
+        {"Text3", "QLineEdit", {4560, 240, 855, 285}, "20", false},
+        {"Line1", "QWidget", {5640, 360, 360, 15}, "", false},
+        {"Command1", "QPushButton", {6240, 240, 855, 375}, "Kreslit", false},
+        {"Label5", "QLabel", {0, 600, 975, 375}, "Druhý graf", true},
+        {"Label6", "QLabel", {1080, 600, 255, 375}, " f=", false},
+        {"Text4", "QLineEdit", {1320, 600, 975, 285}, "2", false},
+        {"Label7", "QLabel", {2400, 600, 375, 375}, "φ_0 =", false},
+        {"Text5", "QLineEdit", {2880, 600, 855, 285}, "0", false},
+        {"Label8", "QLabel", {3840, 600, 735, 375}, "°  y_m =", false},
+        {"Text6", "QLineEdit", {4560, 600, 855, 285}, "20", false},
+        {"Line2", "QWidget", {5640, 720, 360, 15}, "", false},
+        {"Command3", "QPushButton", {6240, 600, 855, 375}, "Kreslit", false},
+        {"Label9", "QLabel", {0, 960, 975, 255}, "Třetí graf", true},
+        {"Label10", "QLabel", {1080, 960, 255, 375}, " f=", false},
+        {"Text7", "QLineEdit", {1320, 960, 975, 285}, "3", false},
+        {"Label11", "QLabel", {2400, 960, 375, 375}, "φ_0 =", false},
+        {"Text8", "QLineEdit", {2880, 960, 855, 285}, "0", false},
+        {"Label12", "QLabel", {3840, 960, 735, 375}, "°  y_m =", false},
+        {"Text9", "QLineEdit", {4560, 960, 855, 285}, "20", false},
+        {"Line3", "QWidget", {5640, 1080, 360, 15}, "", false},
+        {"Command4", "QPushButton", {6240, 960, 855, 375}, "Kreslit", false},
+        {"Command5", "QPushButton", {7080, 240, 855, 1095}, "Složit", false},
+        {"Command2", "QPushButton", {0, 1440, 2655, 375}, "Vymazat grafy", false},
+        {"Picture1", "PlotArea", {0, 1920, 8775, 4335}, "", false},
+        {"StatusBar1", "QWidget", {0, 6270, 8760, 255}, "", false},
+    };
+    for (const Control &c : expected)
+        QTest::newRow(c.name) << c.name << c.kind << c.units << QString::fromUtf8(c.text) << c.bold;
 }
 
 void TestForm1::controls()
@@ -161,6 +167,16 @@ void TestForm1::controls()
     if (auto *button = qobject_cast<QPushButton *>(control))
         QCOMPARE(button->text(), text);
     QCOMPARE(control->font().bold(), bold);
+}
+
+void TestForm1::colourKeys()
+{
+    Window window;
+    const QImage shown = window.form.grab().toImage();
+    QCOMPARE(shown.pixel(376, 24), qRgb(0, 0, 255));
+    QCOMPARE(shown.pixel(399, 48), qRgb(255, 0, 0));
+    QCOMPARE(shown.pixel(390, 72), qRgb(0, 192, 0));
+    QVERIFY(shown.pixel(390, 73) != qRgb(0, 192, 0));
 }
 
 void TestForm1::captionsFit()
