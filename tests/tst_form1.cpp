@@ -7,6 +7,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fstream>
+#include <string>
+
 // The window as the user sees it and works it, headless.
 class TestForm1 : public QObject
 {
@@ -31,6 +34,7 @@ private slots:
     void amplitudeWarningThroughTheWindow();
     void superpositionThroughTheWindow();
     void messageBox();
+    void thousandCommandsLeaveMemoryFlat();
 };
 
 Q_DECLARE_METATYPE(QRect)
@@ -437,6 +441,39 @@ void TestForm1::messageBox()
     });
     window.click("Command1");
     QVERIFY(checked);
+}
+
+namespace {
+
+// Peak resident memory of this process so far, in KiB.
+long peakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+} // namespace
+
+void TestForm1::thousandCommandsLeaveMemoryFlat()
+{
+    Window window;
+    window.form.show();
+    const char *commands[] = {"Command1", "Command3", "Command4", "Command5", "Command2"};
+    auto run = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            window.click(commands[i % 5]);
+    };
+    run(100);
+    const long warmedUp = peakResidentKiB();
+    run(1000);
+    const long after = peakResidentKiB();
+    qInfo("peak resident memory: %ld KiB after 100 commands, %ld KiB after 1100", warmedUp, after);
+#if !defined(__SANITIZE_ADDRESS__)
+    QVERIFY(after - warmedUp < 1024);
+#endif
 }
 
 QTEST_MAIN(TestForm1)

@@ -31,6 +31,8 @@ private slots:
     void clearLeavesOneAxis();
     void valuesBeyondTheArithmetic_data();
     void valuesBeyondTheArithmetic();
+    void hostileTexts_data();
+    void hostileTexts();
 };
 
 namespace {
@@ -347,6 +349,81 @@ void TestPlotter::valuesBeyondTheArithmetic()
     sum.surface.clear();
     QVERIFY(sum.plotter.plotSuperposition({row, Row2, Row3}));
     QCOMPARE(sum.surface.image().pixel(584, 144), Black);
+}
+
+void TestPlotter::hostileTexts_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+
+    const QStringList texts = {"",
+                               "   ",
+                               "abc",
+                               "1e308",
+                               "-1e308",
+                               "1e309",
+                               "1e-320",
+                               "inf",
+                               "nan",
+                               "infinity",
+                               "0x10",
+                               "+5",
+                               " 5 ",
+                               u"\u22125"_qs,
+                               u"\u0661\u0662"_qs,
+                               "1 000",
+                               u"1\u00a0000"_qs,
+                               "1,5",
+                               "1.5",
+                               QString("1") + QChar(0) + "2",
+                               u"\u200f5"_qs,
+                               u"5\u200f"_qs,
+                               QString(1000000, '7'),
+                               "-1e37",
+                               "1e38"};
+    const QLocale locales[] = {QLocale::c(), QLocale(QLocale::Czech, QLocale::Czechia)};
+    for (const QLocale &locale : locales)
+        for (int field = 0; field < 3; ++field)
+            for (qsizetype i = 0; i < texts.size(); ++i)
+                QTest::addRow("%s field %d text %lld", qPrintable(locale.name()), field, i)
+                    << locale << field << texts[i];
+}
+
+void TestPlotter::hostileTexts()
+{
+    // Whatever is typed, a command ends with the message and an untouched picture, or with a
+    // plot made only of the curve's colour, the axis and the background.
+    QFETCH(QLocale, locale);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+
+    OscillationTexts row = Row2;
+    (field == 0 ? row.frequency : field == 1 ? row.phase : row.amplitude) = text;
+    auto check = [&](auto command, QRgb colour) {
+        PlotSurface surface;
+        surface.resize(DesignWidth, DesignHeight);
+        Plotter plotter(surface, NumberText(locale));
+        QStringList messages;
+        plotter.setMessageHandler([&](const QString &message) { messages << message; });
+        const QImage before = surface.image().copy();
+        const bool plotted = command(plotter);
+        if (!plotted) {
+            QCOMPARE(messages, QStringList{Plotter::NotANumberMessage});
+            QCOMPARE(surface.image(), before);
+            return;
+        }
+        QVERIFY(!messages.contains(Plotter::NotANumberMessage));
+        const QImage &image = surface.image();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                QVERIFY(pixel == colour || pixel == Black || pixel == PlotSurface::Background);
+            }
+        QCOMPARE(image.pixel(0, 144), Black);
+    };
+    check([&](Plotter &plotter) { return plotter.plotOscillation(row, Blue); }, Blue);
+    check([&](Plotter &plotter) { return plotter.plotSuperposition({Row1, row, Row3}); }, Black);
 }
 
 QTEST_APPLESS_MAIN(TestPlotter)
