@@ -62,8 +62,8 @@ struct Window
         control<QLineEdit>(field)->setText(text);
     }
     const QImage &image() const { return form.plotArea()->surface().image(); }
-    // Shows the window sized so that the plot area is as designed, 8775 by 4335 units less the
-    // 30 units the frame takes off its width.
+    // Shows the window sized so that the plot area has its designed height, 4335 units, and
+    // so the axis at 2167.5; it is 8745 units wide.
     void showAtDesignHeight()
     {
         form.show();
