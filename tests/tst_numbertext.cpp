@@ -111,6 +111,12 @@ void TestNumberText::roundTrip_data()
             << spelled(comma ? "1.23456789012346E+17" : "1.23456789012346e+17");
         QTest::addRow("%s small", name) << locale << -1e-5 << (comma ? "-1E-05" : "-1e-05");
         QTest::addRow("%s tenth", name) << locale << 0.1 << spelled("0.1");
+        QTest::addRow("%s largest double", name)
+            << locale << std::numeric_limits<double>::max()
+            << spelled(comma ? "1.79769313486231E+308" : "1.79769313486231e+308");
+        QTest::addRow("%s most negative double", name)
+            << locale << -std::numeric_limits<double>::max()
+            << spelled(comma ? "-1.79769313486231E+308" : "-1.79769313486231e+308");
     }
 }
 

@@ -41,7 +41,14 @@ double NumberText::toValue(const QString &text) const
 
 QString NumberText::toText(double value) const
 {
-    return m_locale.toString(value, 'g', 15);
+    QString text = m_locale.toString(value, 'g', 15);
+    // Fifteen digits round the very largest doubles up past the largest one, and that text
+    // would not read back. A few steps toward zero find the largest that does.
+    for (int step = 0; step < 16 && std::isfinite(value) && !convert(text); ++step) {
+        value = std::nextafter(value, 0.0);
+        text = m_locale.toString(value, 'g', 15);
+    }
+    return text;
 }
 
 double NumberText::roundHalfToEven(double value)
