@@ -3,12 +3,14 @@
 // text is refused, and an image that stays within its cap.
 //
 // Input layout, so seeds can be written by hand (see make-corpus.py):
-//   byte 0     bit 0: locale (0 C, 1 Czech); bits 1-3: device pixel ratio, from DevicePixelRatios
-//   byte 1, 2  first and second command: value % 6 is 0 none, 1 clear, 2-4 row 1-3, 5 superpose
-//   byte 3-4   plot-area width in units, little-endian, % (MaximumUnits + 1)
-//   byte 5-6   plot-area height in units, likewise
-//   the rest   the nine field texts, row by row (frequency, phase, amplitude), separated by 0xFF;
-//              missing ones are empty, and the ninth takes whatever follows it
+//   byte 0       bit 0: locale (0 C, 1 Czech); bits 1-3: device pixel ratio, an index into
+//                DevicePixelRatios; bit 4: resize to the second size before the second command
+//   byte 1, 2    first and second command: value % 6 is 0 none, 1 clear, 2-4 row 1-3, 5 superpose
+//   byte 3-6     plot-area width and height in units, each a little-endian 16-bit raw value
+//                mapped by Input::units
+//   byte 7-10    the second size, likewise
+//   the rest     the nine field texts, row by row (frequency, phase, amplitude), separated by
+//                0xFF; missing ones are empty, and the ninth takes whatever follows it
 // Missing header bytes read as zero.
 
 #include "oscillation.h"
@@ -27,9 +29,9 @@
 
 namespace {
 
-constexpr size_t HeaderSize = 7;
+constexpr size_t HeaderSize = 11;
 // A cap far below a real screen's keeps each input's images cheap to allocate, copy and compare,
-// and lets most sizes run into it; 20000 units pass it at every device pixel ratio below.
+// while large areas still run into it: 20000 units pass it at every device pixel ratio below.
 constexpr int MaximumUnits = 20000;
 constexpr int MaximumSide = 512;
 constexpr uint8_t Separator = 0xFF; // Never part of UTF-8, so any text can sit between them.
@@ -49,9 +51,12 @@ struct Input
     size_t size;
 
     uint8_t byte(size_t index) const { return index < size ? data[index] : 0; }
+    // Squared, so that small areas, which plot quickly, come up more often than under a
+    // uniform spread; the largest raw value still reaches MaximumUnits.
     int units(size_t index) const
     {
-        return (byte(index) | byte(index + 1) << 8) % (MaximumUnits + 1);
+        const uint64_t raw = byte(index) | byte(index + 1) << 8;
+        return static_cast<int>(raw * raw * MaximumUnits / (uint64_t(0xFFFF) * 0xFFFF));
     }
 };
 
@@ -164,6 +169,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }};
 
     run(static_cast<Command>(input.byte(1) % 6), plotter, rows, messages);
+    // The user may resize the window between commands; the image keeps what was drawn.
+    if (options & 0x10) {
+        surface.resize(float(input.units(7)), float(input.units(9)));
+        checkImage(surface);
+    }
     run(static_cast<Command>(input.byte(2) % 6), plotter, rows, messages);
     return 0;
 }

@@ -15,13 +15,15 @@
 
 namespace {
 
-void check(bool condition) {
+void check(bool condition)
+{
     if (!condition)
         __builtin_trap();
 }
 
 // Equal to 15 significant digits: toText keeps 15, so anything closer is rounding noise.
-bool sameTo15Digits(double a, double b) {
+bool sameTo15Digits(double a, double b)
+{
     if (a == b)
         return true; // Covers both zeros, whatever their signs.
     return std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
@@ -29,7 +31,8 @@ bool sameTo15Digits(double a, double b) {
 
 // A value written by toText must read back as a number close to it and must not be grouped,
 // since grouped text is exactly what toNumber refuses.
-void checkRoundTrip(const NumberText &numbers, double value) {
+void checkRoundTrip(const NumberText &numbers, double value)
+{
     const QString text = numbers.toText(value);
     check(!text.contains(numbers.locale().groupSeparator()));
     const std::optional<double> back = numbers.toNumber(text);
@@ -37,7 +40,8 @@ void checkRoundTrip(const NumberText &numbers, double value) {
     check(sameTo15Digits(*back, value));
 }
 
-void checkText(const NumberText &numbers, const QString &text) {
+void checkText(const NumberText &numbers, const QString &text)
+{
     const std::optional<double> value = numbers.toNumber(text);
     check(numbers.isNumber(text) == value.has_value());
     if (!value)
@@ -50,7 +54,8 @@ void checkText(const NumberText &numbers, const QString &text) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
     static const NumberText c{QLocale::c()};
     static const NumberText czech{QLocale(QLocale::Czech)};
 

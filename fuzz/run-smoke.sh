@@ -14,7 +14,8 @@ build=${1:-"$here/../build/fuzz"}
 seconds=${2:-${FUZZ_SECONDS:-30}}
 
 if [[ ! -x "$build/fuzz_numbertext" || ! -x "$build/fuzz_command" ]]; then
-    echo "no fuzz targets in $build; build them with: cmake --preset fuzz && cmake --build --preset fuzz" >&2
+    echo "no fuzz targets in $build; build them with:" >&2
+    echo "  cmake --preset fuzz && cmake --build --preset fuzz" >&2
     exit 2
 fi
 
@@ -28,8 +29,8 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
-# Target and its maximum input length. Nine field texts need far less than numbertext's 4096, and
-# the command target's time grows with the plot area, not the texts, so both get the same.
+# Target and its longest input. 4096 bytes is far more than a field holds; the command target's
+# time goes with the plot area, not with the input's length, so it can take as much.
 for spec in "numbertext 4096" "command 4096"; do
     read -r name max_len <<<"$spec"
     corpus="$scratch/corpus/$name"
