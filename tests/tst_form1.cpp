@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "pixels.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -78,20 +79,6 @@ QRect unitsOf(const QWidget *widget)
 {
     const QRect pixels = widget->geometry();
     return {pixels.topLeft() * 15, pixels.size() * 15};
-}
-
-int countOf(const QImage &image, QRgb colour, const QRect &within)
-{
-    int count = 0;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
-
-int countOf(const QImage &image, QRgb colour)
-{
-    return countOf(image, colour, image.rect());
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "pixels.h"
 #include "plotsurface.h"
 
 #include <QTest>
@@ -25,15 +26,6 @@ namespace {
 
 constexpr QRgb Red = qRgb(255, 0, 0);
 constexpr QRgb White = PlotSurface::Background;
-
-int countOf(const QImage &image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
 
 } // namespace
 

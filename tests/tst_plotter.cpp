@@ -1,3 +1,4 @@
+#include "pixels.h"
 #include "plotter.h"
 
 #include <QTest>
@@ -60,25 +61,6 @@ struct Bench
     Plotter plotter{surface, NumberText(QLocale::c())};
     QStringList messages;
 };
-
-// Pixels of one colour, as a mask.
-QImage pixelsOf(const QImage &image, QRgb colour)
-{
-    QImage mask(image.size(), QImage::Format_Mono);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            mask.setPixel(x, y, image.pixel(x, y) == colour ? 1 : 0);
-    return mask;
-}
-
-int countOf(const QImage &image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
 
 } // namespace
 
