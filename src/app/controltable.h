@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plotsurface.h"
+
 #include <QRect>
 #include <QRgb>
 
@@ -23,7 +25,7 @@ struct ControlSpec
 
 namespace ControlTable {
 
-inline constexpr int UnitsPerPixel = 15;
+inline constexpr int UnitsPerPixel = static_cast<int>(PlotSurface::UnitsPerPixel);
 inline constexpr QSize ClientSize{8760, 6525};
 inline constexpr int StatusStripHeight = 255;
 
