@@ -1,16 +1,5 @@
 #include "oscillation.h"
 
-namespace {
-
-// Texts reach here after the numeric test, or as written by the program itself, where an
-// overflowed value reads "inf" and must stay infinite rather than become a plausible number.
-double numberOf(const QString &text, const NumberText &numbers)
-{
-    return numbers.toValue(text);
-}
-
-} // namespace
-
 bool OscillationTexts::areNumbers(const NumberText &numbers) const
 {
     // All three are tested, whatever the first says.
@@ -22,22 +11,22 @@ bool OscillationTexts::areNumbers(const NumberText &numbers) const
 
 Oscillation Oscillation::fromTexts(const OscillationTexts &texts, const NumberText &numbers)
 {
-    return {numberOf(texts.frequency, numbers), numberOf(texts.phase, numbers),
-            numberOf(texts.amplitude, numbers)};
+    return {numbers.toValue(texts.frequency), numbers.toValue(texts.phase),
+            numbers.toValue(texts.amplitude)};
 }
 
 bool amplitudeExceedsPlot(const QString &amplitudeText, double axisY, const NumberText &numbers)
 {
     // Signed and strict: a negative amplitude never warns, and one exactly at the edge fits.
-    return numberOf(amplitudeText, numbers) * UnitsPerAmplitude > axisY;
+    return numbers.toValue(amplitudeText) * UnitsPerAmplitude > axisY;
 }
 
 QString phaseToRadians(const QString &degreesText, double piApprox, const NumberText &numbers)
 {
-    return numbers.toText(numberOf(degreesText, numbers) / 180 * piApprox);
+    return numbers.toText(numbers.toValue(degreesText) / 180 * piApprox);
 }
 
 QString frequencyToTenths(const QString &frequencyText, const NumberText &numbers)
 {
-    return numbers.toText(NumberText::roundHalfToEven(numberOf(frequencyText, numbers) * 10) / 10);
+    return numbers.toText(NumberText::roundHalfToEven(numbers.toValue(frequencyText) * 10) / 10);
 }

@@ -62,7 +62,9 @@ struct Oscillation
     }
 };
 
-// The steps each plot command applies to a row's texts once they are known to be numbers.
+// The steps each plot command applies to a row's texts once they are known to be numbers. A
+// text the program wrote itself may read "inf" after an overflow; it stays infinite, so its
+// samples are skipped rather than drawn as a plausible number.
 bool amplitudeExceedsPlot(const QString &amplitudeText, double axisY, const NumberText &numbers);
 QString phaseToRadians(const QString &degreesText, double piApprox, const NumberText &numbers);
 QString frequencyToTenths(const QString &frequencyText, const NumberText &numbers);

@@ -47,10 +47,25 @@ void Plotter::clearPlot()
     DrawTimeAxis();
 }
 
-void Plotter::convertForPlotting(QString &frequency, QString &phase) const
+bool Plotter::prepareRows(std::span<OscillationTexts> rows) const
 {
-    phase = phaseToRadians(phase, PiApprox, m_numbers);
-    frequency = frequencyToTenths(frequency, m_numbers);
+    const bool allNumbers = std::all_of(rows.begin(), rows.end(),
+                                        [&](const auto &row) { return row.areNumbers(m_numbers); });
+    if (!allNumbers) {
+        showMessage(NotANumberMessage);
+        return false;
+    }
+    // The amplitudes are checked one by one; their sum may well exceed the area.
+    const bool anyTooLarge = std::any_of(rows.begin(), rows.end(), [&](const auto &row) {
+        return amplitudeExceedsPlot(row.amplitude, AxisY, m_numbers);
+    });
+    if (anyTooLarge)
+        showMessage(AmplitudeTooLargeMessage);
+    for (OscillationTexts &row : rows) {
+        row.phase = phaseToRadians(row.phase, PiApprox, m_numbers);
+        row.frequency = frequencyToTenths(row.frequency, m_numbers);
+    }
+    return true;
 }
 
 template <typename SampleYAt> void Plotter::plotSamples(QRgb colour, SampleYAt sampleYAt)
@@ -73,18 +88,14 @@ bool Plotter::plotOscillation(const OscillationTexts &row, QRgb colour)
     AmplitudeText = row.amplitude;
     RefreshPlotMetrics();
     PiApprox = PiApproxValue;
-    const OscillationTexts texts{FrequencyText, PhaseText, AmplitudeText};
-    if (!texts.areNumbers(m_numbers)) {
-        showMessage(NotANumberMessage);
+    OscillationTexts prepared{FrequencyText, PhaseText, AmplitudeText};
+    if (!prepareRows({&prepared, 1}))
         return false;
-    }
-    if (amplitudeExceedsPlot(AmplitudeText, AxisY, m_numbers))
-        showMessage(AmplitudeTooLargeMessage);
-    convertForPlotting(FrequencyText, PhaseText);
+    FrequencyText = prepared.frequency;
+    PhaseText = prepared.phase;
 
     // The texts don't change during the loop, so one parse serves every sample.
-    const Oscillation oscillation =
-        Oscillation::fromTexts({FrequencyText, PhaseText, AmplitudeText}, m_numbers);
+    const Oscillation oscillation = Oscillation::fromTexts(prepared, m_numbers);
     const double piApprox = PiApprox;
     const double axisY = AxisY;
     plotSamples(colour, [&](double x) { return oscillation.displacement(piApprox, x) + axisY; });
@@ -97,19 +108,8 @@ bool Plotter::plotSuperposition(const std::array<OscillationTexts, 3> &rows)
     std::array<OscillationTexts, 3> texts = rows;
     PiApprox = PiApproxValue;
     RefreshPlotMetrics();
-    const bool allNumbers = std::all_of(texts.begin(), texts.end(),
-                                        [&](const auto &row) { return row.areNumbers(m_numbers); });
-    if (!allNumbers) {
-        showMessage(NotANumberMessage);
+    if (!prepareRows(texts))
         return false;
-    }
-    const bool anyTooLarge = std::any_of(texts.begin(), texts.end(), [&](const auto &row) {
-        return amplitudeExceedsPlot(row.amplitude, AxisY, m_numbers);
-    });
-    if (anyTooLarge)
-        showMessage(AmplitudeTooLargeMessage);
-    for (OscillationTexts &row : texts)
-        convertForPlotting(row.frequency, row.phase);
 
     const std::array<Oscillation, 3> oscillations = {Oscillation::fromTexts(texts[0], m_numbers),
                                                      Oscillation::fromTexts(texts[1], m_numbers),

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 
 // The plot commands, drawing onto a surface: clear, one oscillation, and the superposition of
 // all three. Holds the metrics and texts the commands share.
@@ -52,8 +53,10 @@ public:
 
 private:
     void showMessage(const QString &text) const;
-    // Turns a validated row's phase into radians and its frequency into tenths, as text.
-    void convertForPlotting(QString &frequency, QString &phase) const;
+    // Checks that every text is a number (else shows that and returns false), warns once if
+    // any single amplitude is too large for the plot area, then turns each row's phase into
+    // radians and its frequency into tenths, as text.
+    bool prepareRows(std::span<OscillationTexts> rows) const;
     // Sets one point per whole unit from 0 to PlotWidth, its ordinate from sampleYAt(x).
     template <typename SampleYAt> void plotSamples(QRgb colour, SampleYAt sampleYAt);
 
