@@ -15,6 +15,8 @@ private slots:
     void numericTest();
     void roundTrip_data();
     void roundTrip();
+    void everyLocaleReadsBack_data();
+    void everyLocaleReadsBack();
     void roundHalfToEven_data();
     void roundHalfToEven();
     void phaseToRadians_data();
@@ -131,6 +133,40 @@ void TestNumberText::roundTrip()
     const std::optional<double> back = numbers.toNumber(text);
     QVERIFY(back);
     QVERIFY(std::abs(*back - value) <= 1e-14 * std::abs(value));
+}
+
+void TestNumberText::everyLocaleReadsBack_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::newRow("negative phase") << -0.523583333333333;
+    QTest::newRow("positive phase") << 1.57075;
+    QTest::newRow("large") << -2.5e20;
+    QTest::newRow("small") << 1e-5;
+    QTest::newRow("smallest subnormal") << 5e-324;
+    QTest::newRow("largest double") << -std::numeric_limits<double>::max();
+    QTest::newRow("overflowed frequency") << -std::numeric_limits<double>::infinity();
+}
+
+void TestNumberText::everyLocaleReadsBack()
+{
+    // Converted values travel as text in the user's locale, whichever it is; a text that
+    // didn't read back would silently plot nothing or the wrong curve. Every locale must give
+    // back what the C locale does, and must read the digits the fields start with.
+    QFETCH(double, value);
+    const NumberText plain(C);
+    const double expected = plain.toValue(plain.toText(value));
+    QStringList failures;
+    const auto locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale &locale : locales) {
+        const NumberText numbers(locale);
+        const QString text = numbers.toText(value);
+        if (numbers.toValue(text) != expected)
+            failures << locale.name() + ": " + text;
+        if (numbers.toNumber(QStringLiteral("20")) != 20.0)
+            failures << locale.name() + ": 20";
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1String(", "))));
 }
 
 void TestNumberText::roundHalfToEven_data()

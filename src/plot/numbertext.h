@@ -23,8 +23,8 @@ public:
     std::optional<double> toNumber(const QString &text) const;
     bool isNumber(const QString &text) const { return toNumber(text).has_value(); }
 
-    // The value of a text this program wrote with toText(), which spells an overflow as "inf";
-    // not-a-number for a text that doesn't convert at all.
+    // The value of a text this program wrote with toText(), in the locale's own spelling, which
+    // writes an overflow as "inf"; not-a-number for a text that doesn't convert at all.
     double toValue(const QString &text) const;
 
     // The shortest text with at most 15 significant digits, without grouping. It parses back
@@ -36,6 +36,7 @@ public:
 
 private:
     std::optional<double> convert(const QString &text) const;
+    std::optional<double> readOwnSpelling(const QString &text) const;
 
     QLocale m_locale;
     bool m_acceptsPoint = false;
