@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of vibraton beside a bare Qt Widgets window.
+#
+#   bench/startup.sh [RUNS]     (after cmake --build --preset default; RUNS defaults to 30)
+#
+# Both programs run on a private Xvfb with no window manager, in the same environment, through
+# startup_probe, alternating which goes first. Prints the median and minimum of each figure for
+# both, and the ratio of the medians, vibraton / bare.
+set -euo pipefail
+
+runs=${1:-30}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build/default}
+probe=$build/startup_probe
+for exe in "$probe" "$build/vibraton" "$build/bare_window"; do
+    [[ -x $exe ]] || { echo "startup.sh: $exe is missing; build with cmake --build --preset default" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb=
+cleanup() {
+    [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+done
+[[ -s $work/display ]] || { echo "startup.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+DISPLAY=:$(tr -d '\n' <"$work/display")
+export DISPLAY
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$work # Keeps Qt from warning about it on every run.
+
+measure() { # NAME EXECUTABLE: one run, appended to $work/NAME
+    "$probe" "$2" 2>"$work/stderr.log" >>"$work/$1" || { cat "$work/stderr.log" >&2; exit 1; }
+}
+
+for _ in 1 2 3; do # Untimed: warm the page and font caches.
+    measure warmup "$build/vibraton"
+    measure warmup "$build/bare_window"
+done
+for ((i = 0; i < runs; i++)); do
+    if ((i % 2 == 0)); then
+        measure program "$build/vibraton"
+        measure bare "$build/bare_window"
+    else
+        measure bare "$build/bare_window"
+        measure program "$build/vibraton"
+    fi
+done
+
+# Median and minimum of one figure (map_ms, paint_ms, maxrss_kib) from one results file.
+stats() {
+    sed -n "s/.*\\b$2=\\([0-9.]*\\).*/\\1/p" "$work/$1" | sort -g |
+        awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
+                                print m, v[1] }'
+}
+
+echo "$runs runs each on $DISPLAY (Xvfb 1280x1024x24, no window manager)"
+printf '%-11s %18s %18s %8s\n' "" "vibraton med/min" "bare med/min" "ratio"
+for metric in map_ms paint_ms maxrss_kib; do
+    read -r pm pmin < <(stats program $metric)
+    read -r bm bmin < <(stats bare $metric)
+    printf '%-11s %9s/%-8s %9s/%-8s %8.2f\n' "$metric" "$pm" "$pmin" "$bm" "$bmin" \
+        "$(awk -v p="$pm" -v b="$bm" 'BEGIN { print p / b }')"
+done
