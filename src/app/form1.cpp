@@ -47,7 +47,9 @@ Form1::Form1(const QLocale &locale, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Vibraton 0.94"));
     QIcon icon;
-    for (int side : {32, 64, 256})
+    // The title bar's sizes at single and double density; larger ones come from the icon theme
+    // and would only slow the start.
+    for (int side : {32, 64})
         icon.addFile(QStringLiteral(":/icons/vibraton-%1.png").arg(side), QSize(side, side));
     setWindowIcon(icon);
     setFont(fontFor(ControlFont::Window));

@@ -11,8 +11,9 @@
 PlotArea::PlotArea(QWidget *parent)
     : QWidget(parent)
 {
+    // The surface takes its size when the widget is laid out or shown, not at the default size
+    // every widget starts with.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    fitSurface();
 }
 
 int PlotArea::largestUsefulSide() const

@@ -80,10 +80,14 @@ void PlotSurface::updateDrawable()
 
 void PlotSurface::growImageToCover(QSize devicePixels)
 {
-    const int limit = m_maximumSide;
-    const QSize size(
-        std::min(std::max(roundUpToStep(devicePixels.width()), m_image.width()), limit),
-        std::min(std::max(roundUpToStep(devicePixels.height()), m_image.height()), limit));
+    // The first image is just the size asked for, which keeps start-up light; once the window
+    // grows, it grows in steps.
+    const bool first = m_image.isNull();
+    auto side = [&](int wanted, int current) {
+        return std::min(std::max(first ? wanted : roundUpToStep(wanted), current), m_maximumSide);
+    };
+    const QSize size(side(devicePixels.width(), m_image.width()),
+                     side(devicePixels.height(), m_image.height()));
     QImage grown(size, QImage::Format_RGB32);
     if (grown.isNull())
         return; // Out of memory: keep drawing on what we have.
