@@ -1,6 +1,8 @@
 #include "form1.h"
 #include "pixels.h"
 
+#include <QAccessible>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 // The window as the user sees it and works it, headless.
@@ -22,6 +25,11 @@ private slots:
     void colourKeys();
     void captionsFit();
     void focusOrder();
+    void fieldsNamedForScreenReaders_data();
+    void fieldsNamedForScreenReaders();
+    void buttonsNamedByCaptions_data();
+    void buttonsNamedByCaptions();
+    void everyReachableControlHasAName();
     void axisDrawnAtLoad();
     void plotAreaFollowsTheWindow_data();
     void plotAreaFollowsTheWindow();
@@ -214,6 +222,118 @@ void TestForm1::focusOrder()
         visited << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(visited, expected);
+}
+
+void TestForm1::fieldsNamedForScreenReaders_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("name");
+    const char *fields[][3] = {
+        {"Text1", "Label1", "První graf, frekvence"},
+        {"Text2", "Label2", "První graf, počáteční fáze ve stupních"},
+        {"Text3", "Label3", "První graf, amplituda"},
+        {"Text4", "Label6", "Druhý graf, frekvence"},
+        {"Text5", "Label7", "Druhý graf, počáteční fáze ve stupních"},
+        {"Text6", "Label8", "Druhý graf, amplituda"},
+        {"Text7", "Label10", "Třetí graf, frekvence"},
+        {"Text8", "Label11", "Třetí graf, počáteční fáze ve stupních"},
+        {"Text9", "Label12", "Třetí graf, amplituda"},
+    };
+    for (const auto &[field, label, name] : fields)
+        QTest::newRow(field) << field << label << QString::fromUtf8(name);
+}
+
+void TestForm1::fieldsNamedForScreenReaders()
+{
+    // Every row has the same three labels, so a field is named by its row and quantity; its
+    // label is its buddy, so the reader also knows which label belongs to it.
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(QString, name);
+    Window window;
+    QWidget *control = window.control(qPrintable(field));
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Value),
+             window.control<QLineEdit>(qPrintable(field))->text());
+    const auto labels = accessible->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.first().first->object(), window.control(qPrintable(label)));
+    QCOMPARE(window.control<QLabel>(qPrintable(label))->buddy(), control);
+}
+
+void TestForm1::buttonsNamedByCaptions_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("Command1") << "Command1"
+                              << "Kreslit"
+                              << "Nakreslí první graf";
+    QTest::newRow("Command3") << "Command3"
+                              << "Kreslit"
+                              << "Nakreslí druhý graf";
+    QTest::newRow("Command4") << "Command4"
+                              << "Kreslit"
+                              << "Nakreslí třetí graf";
+    QTest::newRow("Command5") << "Command5"
+                              << "Složit"
+                              << "Nakreslí součet všech tří grafů";
+    QTest::newRow("Command2") << "Command2"
+                              << "Vymazat grafy"
+                              << "Vymaže všechny grafy";
+}
+
+void TestForm1::buttonsNamedByCaptions()
+{
+    // Three buttons share the caption "Kreslit"; the description tells them apart.
+    QFETCH(QString, button);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    Window window;
+    QAccessibleInterface *accessible =
+        QAccessible::queryAccessibleInterface(window.control(qPrintable(button)));
+    QCOMPARE(accessible->role(), QAccessible::Button);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+    QCOMPARE(accessible->text(QAccessible::Description), description);
+    QVERIFY(accessible->actionInterface()->actionNames().contains(
+        QAccessibleActionInterface::pressAction()));
+}
+
+void TestForm1::everyReachableControlHasAName()
+{
+    // Walk the tree a screen reader sees from the window down: every control the keyboard can
+    // reach is in it and has a name, and no two fields share one.
+    Window window;
+    window.form.show();
+    QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&window.form);
+    QCOMPARE(root->role(), QAccessible::Window);
+    QCOMPARE(root->text(QAccessible::Name), "Vibraton 0.94");
+    QSet<QObject *> seen;
+    QSet<QString> fieldNames;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface *child = node->child(i);
+            seen.insert(child->object());
+            if (child->role() == QAccessible::EditableText)
+                fieldNames.insert(child->text(QAccessible::Name));
+            walk(child);
+        }
+    };
+    walk(root);
+    QCOMPARE(fieldNames.size(), 9);
+    for (auto *control : window.form.findChildren<QWidget *>()) {
+        if (!(control->focusPolicy() & Qt::TabFocus))
+            continue;
+        QVERIFY2(seen.contains(control), qPrintable(control->objectName()));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.form.plotArea())->text(QAccessible::Name),
+             "Pole grafu");
 }
 
 void TestForm1::axisDrawnAtLoad()

@@ -49,9 +49,34 @@ const std::array Controls = {
     ControlSpec{"StatusBar1", StatusStrip, {0, 6270, 8760, 255}, "", Window, 27, NoColour},
 };
 
+// Each field's label is the same in all three rows, so a field is named by its row and quantity.
+const std::array Accessibility = {
+    AccessibleSpec{"Text1", "Label1", "První graf, frekvence", nullptr},
+    AccessibleSpec{"Text2", "Label2", "První graf, počáteční fáze ve stupních", nullptr},
+    AccessibleSpec{"Text3", "Label3", "První graf, amplituda", nullptr},
+    AccessibleSpec{"Text4", "Label6", "Druhý graf, frekvence", nullptr},
+    AccessibleSpec{"Text5", "Label7", "Druhý graf, počáteční fáze ve stupních", nullptr},
+    AccessibleSpec{"Text6", "Label8", "Druhý graf, amplituda", nullptr},
+    AccessibleSpec{"Text7", "Label10", "Třetí graf, frekvence", nullptr},
+    AccessibleSpec{"Text8", "Label11", "Třetí graf, počáteční fáze ve stupních", nullptr},
+    AccessibleSpec{"Text9", "Label12", "Třetí graf, amplituda", nullptr},
+    AccessibleSpec{"Command1", nullptr, nullptr, "Nakreslí první graf"},
+    AccessibleSpec{"Command3", nullptr, nullptr, "Nakreslí druhý graf"},
+    AccessibleSpec{"Command4", nullptr, nullptr, "Nakreslí třetí graf"},
+    AccessibleSpec{"Command5", nullptr, nullptr, "Nakreslí součet všech tří grafů"},
+    AccessibleSpec{"Command2", nullptr, nullptr, "Vymaže všechny grafy"},
+    AccessibleSpec{"Picture1", nullptr, "Pole grafu", "Grafy kmitů nad časovou osou"},
+    AccessibleSpec{"StatusBar1", nullptr, "Stavový řádek", nullptr},
+};
+
 } // namespace
 
 std::span<const ControlSpec> ControlTable::controls()
 {
     return Controls;
+}
+
+std::span<const AccessibleSpec> ControlTable::accessibility()
+{
+    return Accessibility;
 }

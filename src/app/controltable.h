@@ -23,6 +23,16 @@ struct ControlSpec
     QRgb colour; // Colour keys only.
 };
 
+// What assistive technology says of a control beyond its caption: the label that names a text
+// field, a name where that label alone would be ambiguous, and what a button does.
+struct AccessibleSpec
+{
+    const char *name;
+    const char *label;          // The label naming the control, or nullptr.
+    const char *accessibleName; // nullptr: the caption.
+    const char *description;    // nullptr: none.
+};
+
 namespace ControlTable {
 
 inline constexpr int UnitsPerPixel = static_cast<int>(PlotSurface::UnitsPerPixel);
@@ -30,5 +40,6 @@ inline constexpr QSize ClientSize{8760, 6525};
 inline constexpr int StatusStripHeight = 255;
 
 std::span<const ControlSpec> controls();
+std::span<const AccessibleSpec> accessibility();
 
 } // namespace ControlTable

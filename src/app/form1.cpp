@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include <QAccessibleWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -38,6 +39,15 @@ QWidget *createStatusStrip(QWidget *parent)
     return strip;
 }
 
+// A plain widget is a client area to assistive technology; this one is the program's window,
+// announced with its title.
+QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("Form1") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Form1::Form1(const QLocale &locale, QWidget *parent)
@@ -45,6 +55,8 @@ Form1::Form1(const QLocale &locale, QWidget *parent)
     , Picture1(new PlotArea(this))
     , m_plotter(Picture1->surface(), NumberText(locale))
 {
+    static const bool accessibleAsWindow = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(accessibleAsWindow);
     setWindowTitle(QStringLiteral("Vibraton 0.94"));
     QIcon icon;
     // The title bar's sizes at single and double density; larger ones come from the icon theme
@@ -56,6 +68,7 @@ Form1::Form1(const QLocale &locale, QWidget *parent)
     resize(ControlTable::ClientSize / UnitsPerPixel);
     createControls();
     setFocusOrder();
+    describeForAssistiveTechnology();
     connectButtons();
     setMessageHandler({});
     Form_Load();
@@ -137,6 +150,19 @@ void Form1::setFocusOrder()
         previous = control;
     }
     byTabIndex.begin()->second->setFocus();
+}
+
+void Form1::describeForAssistiveTechnology()
+{
+    for (const AccessibleSpec &spec : ControlTable::accessibility()) {
+        auto *control = findChild<QWidget *>(QString::fromLatin1(spec.name));
+        if (spec.label)
+            findChild<QLabel *>(QString::fromLatin1(spec.label))->setBuddy(control);
+        if (spec.accessibleName)
+            control->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+        if (spec.description)
+            control->setAccessibleDescription(QString::fromUtf8(spec.description));
+    }
 }
 
 void Form1::connectButtons()

@@ -52,6 +52,7 @@ private:
     void createControls();
     QWidget *createControl(const ControlSpec &spec);
     void setFocusOrder();
+    void describeForAssistiveTechnology();
     QFont fontFor(ControlFont font) const;
     void dockStatusStrip();
     void connectButtons();
