@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the window icon: one period of a red sine, rising first, across a black axis, on white.
 
-Writes vibraton-32.png, vibraton-64.png and vibraton-256.png beside this script.
+Writes vibraton-SIDE.png at the icon theme's usual sizes, and vibraton.svg, the same picture
+as a scalable drawing, beside this script. The window uses the 32 and 64 pixel ones.
 """
 import math
 import struct
@@ -45,7 +46,30 @@ def png(pixels):
             + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def svg(side=256):
+    margin = side // 16
+    thickness = side // 32
+    middle = side / 2
+    amplitude = side / 2 - margin - thickness
+    steps = 64
+    wave = " ".join(
+        f"{margin + (side - 2 * margin - 1) * i / steps:.2f},"
+        f"{middle - amplitude * math.sin(2 * math.pi * i / steps):.2f}"
+        for i in range(steps + 1))
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{side}" height="{side}" '
+            f'viewBox="0 0 {side} {side}">\n'
+            f'  <rect width="{side}" height="{side}" fill="#ffffff"/>\n'
+            f'  <line x1="{margin}" y1="{middle}" x2="{side - margin}" y2="{middle}" '
+            f'stroke="#000000" stroke-width="{thickness}"/>\n'
+            f'  <polyline points="{wave}" fill="none" stroke="#dc0000" '
+            f'stroke-width="{thickness}" stroke-linejoin="round"/>\n'
+            f'</svg>\n')
+
+
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256, 512)
+
 if __name__ == "__main__":
     here = Path(__file__).resolve().parent
-    for side in (32, 64, 256):
+    for side in SIZES:
         (here / f"vibraton-{side}.png").write_bytes(png(draw(side)))
+    (here / "vibraton.svg").write_text(svg())
