@@ -3,9 +3,9 @@
 #
 #   bench/startup.sh [RUNS]     (after cmake --build --preset default; RUNS defaults to 30)
 #
-# Both programs run on a private Xvfb with no window manager, in the same environment, through
-# startup_probe, alternating which goes first. Prints the median and minimum of each figure for
-# both, and the ratio of the medians, vibraton / bare.
+# The programs run on a private Xvfb with no window manager, in the same environment, through
+# startup_probe, alternating their order. Prints the median and minimum of each figure for
+# vibraton, the bare window and the bare window with one caption, and the ratios of the medians.
 set -euo pipefail
 
 runs=${1:-30}
@@ -37,19 +37,24 @@ export DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work # Keeps Qt from warning about it on every run.
 
-measure() { # NAME EXECUTABLE: one run, appended to $work/NAME
-    "$probe" "$2" 2>"$work/stderr.log" >>"$work/$1" || { cat "$work/stderr.log" >&2; exit 1; }
+measure() { # NAME EXECUTABLE [ARGS]: one run, appended to $work/NAME
+    local name=$1
+    shift
+    "$probe" "$@" 2>"$work/stderr.log" >>"$work/$name" || { cat "$work/stderr.log" >&2; exit 1; }
 }
 
 for _ in 1 2 3; do # Untimed: warm the page and font caches.
     measure warmup "$build/vibraton"
     measure warmup "$build/bare_window"
+    measure warmup "$build/bare_window" --caption
 done
 for ((i = 0; i < runs; i++)); do
     if ((i % 2 == 0)); then
         measure program "$build/vibraton"
         measure bare "$build/bare_window"
+        measure caption "$build/bare_window" --caption
     else
+        measure caption "$build/bare_window" --caption
         measure bare "$build/bare_window"
         measure program "$build/vibraton"
     fi
@@ -63,10 +68,13 @@ stats() {
 }
 
 echo "$runs runs each on $DISPLAY (Xvfb 1280x1024x24, no window manager)"
-printf '%-11s %18s %18s %8s\n' "" "vibraton med/min" "bare med/min" "ratio"
+printf '%-11s %18s %18s %18s %8s %8s\n' "" "vibraton med/min" "bare med/min" "caption med/min" \
+    "/bare" "/caption"
 for metric in map_ms paint_ms maxrss_kib; do
     read -r pm pmin < <(stats program $metric)
     read -r bm bmin < <(stats bare $metric)
-    printf '%-11s %9s/%-8s %9s/%-8s %8.2f\n' "$metric" "$pm" "$pmin" "$bm" "$bmin" \
-        "$(awk -v p="$pm" -v b="$bm" 'BEGIN { print p / b }')"
+    read -r cm cmin < <(stats caption $metric)
+    printf '%-11s %9s/%-8s %9s/%-8s %9s/%-8s %8.2f %8.2f\n' "$metric" "$pm" "$pmin" "$bm" "$bmin" \
+        "$cm" "$cmin" "$(awk -v p="$pm" -v b="$bm" 'BEGIN { print p / b }')" \
+        "$(awk -v p="$pm" -v c="$cm" 'BEGIN { print p / c }')"
 done
