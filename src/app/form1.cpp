@@ -55,8 +55,8 @@ Form1::Form1(const QLocale &locale, QWidget *parent)
     , Picture1(new PlotArea(this))
     , m_plotter(Picture1->surface(), NumberText(locale))
 {
-    static const bool accessibleAsWindow = (QAccessible::installFactory(accessibleWindow), true);
-    Q_UNUSED(accessibleAsWindow);
+    [[maybe_unused]] static const bool accessibleAsWindow =
+        (QAccessible::installFactory(accessibleWindow), true);
     setWindowTitle(QStringLiteral("Vibraton 0.94"));
     QIcon icon;
     // The title bar's sizes at single and double density; larger ones come from the icon theme
