@@ -74,7 +74,7 @@ Form1::Form1(const QLocale &locale, QWidget *parent)
     Form_Load();
 }
 
-QFont Form1::fontFor(ControlFont font) const
+QFont Form1::fontFor(ControlFont font)
 {
     // Metric-compatible stand-ins for the design's narrow dialog font. The phase label shows
     // the Greek phi in a condensed face, so "φ_0 =" fits its narrow label.

@@ -25,6 +25,9 @@ public:
 
     explicit Form1(const QLocale &locale = QLocale(), QWidget *parent = nullptr);
 
+    // The font of a kind of control; ControlFont::Window is the window's own.
+    static QFont fontFor(ControlFont font);
+
     // Messages go through here; the default shows a modal box.
     void setMessageHandler(Plotter::MessageHandler handler);
     void showMessageBox(const QString &text);
@@ -53,7 +56,6 @@ private:
     QWidget *createControl(const ControlSpec &spec);
     void setFocusOrder();
     void describeForAssistiveTechnology();
-    QFont fontFor(ControlFont font) const;
     void dockStatusStrip();
     void connectButtons();
     OscillationTexts rowTexts(std::size_t row) const;

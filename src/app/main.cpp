@@ -11,6 +11,9 @@ int main(int argc, char *argv[])
     // Lets the desktop match the window to its launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VIBRATON_APP_ID));
     installCzechQtTexts(app);
+    // Message boxes speak in the window's font too, and the system's default font is never
+    // loaded just to lay out a field's text before the field takes the window's font.
+    QApplication::setFont(Form1::fontFor(ControlFont::Window));
     Form1 window;
     window.show();
     return app.exec();
