@@ -111,7 +111,7 @@ void run(Command command, Plotter &plotter, const std::array<OscillationTexts, 3
         plotted = plotter.plotSuperposition(rows);
     } else {
         const size_t row = static_cast<size_t>(command) - static_cast<size_t>(Command::Row1);
-        plotted = plotter.plotOscillation(rows[row], OscillationRows[row].plotColour);
+        plotted = plotter.plotOscillation(rows[row], RowPlotColours[row]);
     }
 
     int notANumber = 0;

@@ -20,6 +20,7 @@ class TestForm1 : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void controls_data();
     void controls();
     void colourKeys();
@@ -90,6 +91,11 @@ QRect unitsOf(const QWidget *widget)
 }
 
 } // namespace
+
+void TestForm1::initTestCase()
+{
+    QAccessible::installFactory(Form1::accessibleInterface);
+}
 
 void TestForm1::controls_data()
 {
@@ -341,8 +347,8 @@ void TestForm1::axisDrawnAtLoad()
     // Drawn before the window is shown, at the design middle across the design width, and
     // still there once the window is shown and resized.
     Window window;
-    QCOMPARE(window.form.plotter().AxisY, 2167.5);
-    QCOMPARE(window.form.plotter().PlotWidth, 8775.0);
+    QCOMPARE(window.form.plotter().axisY(), 2167.5);
+    QCOMPARE(window.form.plotter().plotWidth(), 8775.0);
     QCOMPARE(countOf(window.image(), Black), 585);
     QCOMPARE(countOf(window.image(), Black, QRect(0, 144, 585, 1)), 585);
     window.form.show();
@@ -376,7 +382,7 @@ void TestForm1::plotAreaFollowsTheWindow()
     QCOMPARE(window.form.plotArea()->size() * 15, plotUnits);
     QCOMPARE(window.form.plotArea()->pos(), QPoint(0, 128));
     // Resizing draws nothing and leaves the metrics for the next command.
-    QCOMPARE(window.form.plotter().AxisY, 2167.5);
+    QCOMPARE(window.form.plotter().axisY(), 2167.5);
     QCOMPARE(countOf(window.image(), Black), 585);
     // The bottom strip stays docked across the full width.
     QCOMPARE(window.control("StatusBar1")->geometry(),
@@ -391,8 +397,8 @@ void TestForm1::clearAfterResize()
     window.form.resize(400, 300);
     window.click("Command2");
     // The plot area is 399 by 158 pixels: one axis on row 79, nothing else.
-    QCOMPARE(window.form.plotter().AxisY, 1185.0);
-    QCOMPARE(window.form.plotter().PlotWidth, 5985.0);
+    QCOMPARE(window.form.plotter().axisY(), 1185.0);
+    QCOMPARE(window.form.plotter().plotWidth(), 5985.0);
     const QSize area = window.form.plotArea()->surface().drawableSize();
     QCOMPARE(area, QSize(399, 158));
     QCOMPARE(countOf(window.image(), Black, QRect(QPoint(0, 0), area)), 399);
@@ -509,7 +515,7 @@ void TestForm1::amplitudeWarningThroughTheWindow()
     window.showAtDesignHeight();
     window.setText("Text3", amplitude);
     window.click("Command1");
-    QCOMPARE(window.form.plotter().AxisY, 2167.5);
+    QCOMPARE(window.form.plotter().axisY(), 2167.5);
     QCOMPARE(window.messages,
              warns ? QStringList{"Amplituda je větší než je pole grafu."} : QStringList{});
     QVERIFY(countOf(window.image(), qRgb(0, 0, 255)) > 0);

@@ -52,7 +52,7 @@ void TestHighDensity::layoutScales()
     Form1 form;
     form.show();
     // Logical geometry is as designed; the window covers twice as many device pixels.
-    QCOMPARE(form.findChild<QPushButton *>("Command1")->geometry(), QRect(416, 16, 57, 25));
+    QCOMPARE(form.ui().Command1->geometry(), QRect(416, 16, 57, 25));
     const QImage shown = form.grab().toImage();
     QCOMPARE(shown.size(), QSize(584, 435) * 2);
     QCOMPARE(form.plotArea()->surface().drawableSize(), form.plotArea()->size() * 2);
@@ -62,7 +62,7 @@ void TestHighDensity::textIsDrawnAtDeviceResolution()
 {
     Form1 form;
     form.show();
-    auto *title = form.findChild<QLabel *>("Label4");
+    QLabel *title = form.ui().Label4;
     const QImage text = title->grab().toImage();
     QCOMPARE(text.devicePixelRatio(), 2.0);
     QVERIFY(detailedBlocks(text) > 20);

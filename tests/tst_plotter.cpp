@@ -91,9 +91,9 @@ void TestPlotter::singleRowSample()
     // The last sample of a plot as wide as the abscissa is the sample at that abscissa.
     Bench bench(sampleX, DesignHeight);
     QVERIFY(bench.plotter.plotOscillation(row, Blue));
-    QCOMPARE(bench.plotter.SampleX, double(sampleX) + 1);
-    QVERIFY2(std::abs(bench.plotter.SampleY - sampleY) < Tolerance,
-             qPrintable(QString::number(bench.plotter.SampleY, 'f', 6)));
+    QCOMPARE(bench.plotter.sampleX(), double(sampleX) + 1);
+    QVERIFY2(std::abs(bench.plotter.sampleY() - sampleY) < Tolerance,
+             qPrintable(QString::number(bench.plotter.sampleY(), 'f', 6)));
 }
 
 void TestPlotter::samplesRunToTheWholeWidth_data()
@@ -110,8 +110,8 @@ void TestPlotter::samplesRunToTheWholeWidth()
     QFETCH(double, lastSampleX);
     Bench bench(width, DesignHeight);
     bench.plotter.plotOscillation(Row1, Blue);
-    QCOMPARE(bench.plotter.PlotWidth, double(width));
-    QCOMPARE(bench.plotter.SampleX, lastSampleX + 1);
+    QCOMPARE(bench.plotter.plotWidth(), double(width));
+    QCOMPARE(bench.plotter.sampleX(), lastSampleX + 1);
 }
 
 void TestPlotter::superpositionSample()
@@ -130,7 +130,7 @@ void TestPlotter::superpositionSample()
 
     Bench bench(1000, DesignHeight);
     QVERIFY(bench.plotter.plotSuperposition({Row1, Row2, Row3}));
-    QVERIFY(std::abs(bench.plotter.SampleY - 2214.8953) < Tolerance);
+    QVERIFY(std::abs(bench.plotter.sampleY() - 2214.8953) < Tolerance);
 }
 
 void TestPlotter::plotsPointsInTheRowColour()
@@ -224,10 +224,10 @@ void TestPlotter::convertedTextsAreKept()
 {
     Bench bench;
     bench.plotter.plotOscillation({"1.25", "90", "20"}, Blue);
-    QCOMPARE(bench.plotter.FrequencyText, "1.2");
-    QCOMPARE(bench.plotter.PhaseText, "1.57075");
-    QCOMPARE(bench.plotter.AmplitudeText, "20");
-    QCOMPARE(bench.plotter.PiApprox, 3.1415);
+    QCOMPARE(bench.plotter.frequencyText(), "1.2");
+    QCOMPARE(bench.plotter.phaseText(), "1.57075");
+    QCOMPARE(bench.plotter.amplitudeText(), "20");
+    QCOMPARE(bench.plotter.piApprox(), 3.1415);
 }
 
 void TestPlotter::superpositionOfOneRowIsThatRow()
@@ -252,9 +252,9 @@ void TestPlotter::superpositionLeavesRowTextsAlone()
     Bench bench;
     bench.plotter.plotOscillation(Row2, Blue);
     bench.plotter.plotSuperposition({OscillationTexts{"7.77", "45", "3"}, Row2, Row3});
-    QCOMPARE(bench.plotter.FrequencyText, "2");
-    QCOMPARE(bench.plotter.PhaseText, "0");
-    QCOMPARE(bench.plotter.AmplitudeText, "20");
+    QCOMPARE(bench.plotter.frequencyText(), "2");
+    QCOMPARE(bench.plotter.phaseText(), "0");
+    QCOMPARE(bench.plotter.amplitudeText(), "20");
 }
 
 void TestPlotter::superpositionChecksAllNineFields()

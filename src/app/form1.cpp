@@ -1,180 +1,63 @@
 #include "form1.h"
 
 #include <QAccessibleWidget>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
-
-#include <algorithm>
-#include <map>
-
-namespace {
-
-using ControlTable::UnitsPerPixel;
-
-QRect toPixels(const QRect &units)
-{
-    return {units.topLeft() / UnitsPerPixel, units.size() / UnitsPerPixel};
-}
-
-// A colour key: a short horizontal line, one pixel thick.
-QWidget *createColourKey(const ControlSpec &spec, QWidget *parent)
-{
-    auto *key = new QWidget(parent);
-    QPalette palette = key->palette();
-    palette.setColor(QPalette::Window, QColor(spec.colour));
-    key->setPalette(palette);
-    key->setAutoFillBackground(true);
-    const QRect line = toPixels(spec.geometry);
-    key->setGeometry(line.left(), line.top(), line.width(), 1);
-    return key;
-}
-
-// The empty strip docked along the bottom edge.
-QWidget *createStatusStrip(QWidget *parent)
-{
-    auto *strip = new QWidget(parent);
-    strip->setAutoFillBackground(true);
-    return strip;
-}
-
-// A plain widget is a client area to assistive technology; this one is the program's window,
-// announced with its title.
-QAccessibleInterface *accessibleWindow(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("Form1") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
-    return nullptr;
-}
-
-} // namespace
 
 Form1::Form1(const QLocale &locale, QWidget *parent)
     : QWidget(parent)
-    , Picture1(new PlotArea(this))
-    , m_plotter(Picture1->surface(), NumberText(locale))
+    , m_plotter(setUpForm(), NumberText(locale))
 {
-    [[maybe_unused]] static const bool accessibleAsWindow =
-        (QAccessible::installFactory(accessibleWindow), true);
-    setWindowTitle(QStringLiteral("Vibraton 0.94"));
-    QIcon icon;
-    // The title bar's sizes at single and double density; larger ones come from the icon theme
-    // and would only slow the start.
-    for (int side : {32, 64})
-        icon.addFile(QStringLiteral(":/icons/vibraton-%1.png").arg(side), QSize(side, side));
-    setWindowIcon(icon);
-    setFont(fontFor(ControlFont::Window));
-    resize(ControlTable::ClientSize / UnitsPerPixel);
-    createControls();
-    setFocusOrder();
-    describeForAssistiveTechnology();
     connectButtons();
     setMessageHandler({});
     Form_Load();
 }
 
-QFont Form1::fontFor(ControlFont font)
+PlotSurface &Form1::setUpForm()
 {
-    // Metric-compatible stand-ins for the design's narrow dialog font. The phase label shows
-    // the Greek phi in a condensed face, so "φ_0 =" fits its narrow label.
-    QFont chosen(QStringLiteral("Liberation Sans"));
-    chosen.setPointSizeF(8.25);
-    switch (font) {
-    case ControlFont::Window:
-        break;
-    case ControlFont::RowTitle:
-        chosen.setBold(true);
-        break;
-    case ControlFont::Phase:
-        chosen.setFamily(QStringLiteral("Liberation Sans Narrow"));
-        break;
-    }
-    return chosen;
-}
-
-void Form1::createControls()
-{
-    for (const ControlSpec &spec : ControlTable::controls()) {
-        QWidget *control = createControl(spec);
-        control->setObjectName(QString::fromLatin1(spec.name));
-        if (spec.kind != ControlKind::ColourKey)
-            control->setGeometry(toPixels(spec.geometry));
-        if (spec.font != ControlFont::Window)
-            control->setFont(fontFor(spec.font));
-    }
-    for (std::size_t i = 0; i < m_fields.size(); ++i)
-        m_fields[i] = findChild<QLineEdit *>(QStringLiteral("Text%1").arg(i + 1));
-    Picture1->fitSurface();
+    // The icon lives in this library's resources, which a static library must load itself.
+    Q_INIT_RESOURCE(vibraton);
+    m_ui.setupUi(this);
+    setWindowTitle(windowTitle().arg(QStringLiteral(VIBRATON_VERSION)));
+    // The form holds the 32-pixel icon the window was designed with; double density wants 64.
+    QIcon icon = windowIcon();
+    icon.addFile(QStringLiteral(":/icons/vibraton-64.png"), QSize(64, 64));
+    setWindowIcon(icon);
+    // A form holds whole point sizes only, so the window's 8.25 pt comes from here; the
+    // controls' own fonts in the form change only their weight or family.
+    setFont(windowFont());
+    m_rows = {{{m_ui.Text1, m_ui.Text2, m_ui.Text3},
+               {m_ui.Text4, m_ui.Text5, m_ui.Text6},
+               {m_ui.Text7, m_ui.Text8, m_ui.Text9}}};
+    m_ui.Command1->setFocus();
+    m_ui.Picture1->fitSurface();
     dockStatusStrip();
+    return m_ui.Picture1->surface();
 }
 
-QWidget *Form1::createControl(const ControlSpec &spec)
+QFont Form1::windowFont()
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
-    case ControlKind::Label: {
-        auto *label = new QLabel(text, this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return label;
-    }
-    case ControlKind::TextField:
-        return new QLineEdit(text, this);
-    case ControlKind::Button:
-        return new QPushButton(text, this);
-    case ControlKind::ColourKey:
-        return createColourKey(spec, this);
-    case ControlKind::PlotArea:
-        Picture1->setFocusPolicy(Qt::TabFocus);
-        return Picture1;
-    case ControlKind::StatusStrip:
-        StatusBar1 = createStatusStrip(this);
-        StatusBar1->setFocusPolicy(Qt::TabFocus);
-        return StatusBar1;
-    }
-    Q_UNREACHABLE();
+    // A metric-compatible stand-in for the design's narrow dialog font.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(8.25);
+    return font;
 }
 
-void Form1::setFocusOrder()
+QAccessibleInterface *Form1::accessibleInterface(const QString &className, QObject *object)
 {
-    std::map<int, QWidget *> byTabIndex;
-    for (const ControlSpec &spec : ControlTable::controls()) {
-        auto *control = findChild<QWidget *>(QString::fromLatin1(spec.name));
-        if (control->focusPolicy() & Qt::TabFocus)
-            byTabIndex.emplace(spec.tabIndex, control);
-    }
-    QWidget *previous = nullptr;
-    for (const auto &[tabIndex, control] : byTabIndex) {
-        if (previous)
-            setTabOrder(previous, control);
-        previous = control;
-    }
-    byTabIndex.begin()->second->setFocus();
-}
-
-void Form1::describeForAssistiveTechnology()
-{
-    for (const AccessibleSpec &spec : ControlTable::accessibility()) {
-        auto *control = findChild<QWidget *>(QString::fromLatin1(spec.name));
-        if (spec.label)
-            findChild<QLabel *>(QString::fromLatin1(spec.label))->setBuddy(control);
-        if (spec.accessibleName)
-            control->setAccessibleName(QString::fromUtf8(spec.accessibleName));
-        if (spec.description)
-            control->setAccessibleDescription(QString::fromUtf8(spec.description));
-    }
+    // A plain widget is a client area to assistive technology; this one is the program's
+    // window, announced with its title.
+    if (className == QLatin1String("Form1") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
 }
 
 void Form1::connectButtons()
 {
-    auto button = [this](const char *name) {
-        return findChild<QPushButton *>(QString::fromLatin1(name));
-    };
-    connect(button("Command1"), &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(button("Command2"), &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(button("Command3"), &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(button("Command4"), &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(button("Command5"), &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_ui.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(m_ui.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(m_ui.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }
 
 void Form1::setMessageHandler(Plotter::MessageHandler handler)
@@ -215,14 +98,15 @@ void Form1::Form_Resize()
     // The plot area follows the window by fixed margins; nothing is redrawn. Below the margins
     // it is simply empty.
     const QSize plotArea = (outerSizeInUnits() - PlotAreaMargins).expandedTo(QSize(0, 0));
-    Picture1->resize(plotArea / UnitsPerPixel);
-    Picture1->fitSurface();
+    m_ui.Picture1->resize(plotArea / UnitsPerPixel);
+    m_ui.Picture1->fitSurface();
 }
 
 void Form1::dockStatusStrip()
 {
-    const int stripHeight = ControlTable::StatusStripHeight / UnitsPerPixel;
-    StatusBar1->setGeometry(0, height() - stripHeight, width(), stripHeight);
+    // The empty strip stays docked along the bottom edge, across the full width.
+    const int stripHeight = m_ui.StatusBar1->height();
+    m_ui.StatusBar1->setGeometry(0, height() - stripHeight, width(), stripHeight);
 }
 
 void Form1::resizeEvent(QResizeEvent *)
@@ -239,14 +123,14 @@ void Form1::moveEvent(QMoveEvent *)
 
 OscillationTexts Form1::rowTexts(std::size_t row) const
 {
-    return {m_fields[3 * row]->text(), m_fields[3 * row + 1]->text(),
-            m_fields[3 * row + 2]->text()};
+    const RowFields &fields = m_rows[row];
+    return {fields.frequency->text(), fields.phase->text(), fields.amplitude->text()};
 }
 
 void Form1::plotRow(std::size_t row)
 {
-    m_plotter.plotOscillation(rowTexts(row), OscillationRows[row].plotColour);
-    Picture1->update();
+    m_plotter.plotOscillation(rowTexts(row), RowPlotColours[row]);
+    m_ui.Picture1->update();
 }
 
 void Form1::Command1_Click()
@@ -267,11 +151,11 @@ void Form1::Command4_Click()
 void Form1::Command2_Click()
 {
     m_plotter.clearPlot();
-    Picture1->update();
+    m_ui.Picture1->update();
 }
 
 void Form1::Command5_Click()
 {
     m_plotter.plotSuperposition({rowTexts(0), rowTexts(1), rowTexts(2)});
-    Picture1->update();
+    m_ui.Picture1->update();
 }

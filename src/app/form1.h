@@ -1,22 +1,24 @@
 #pragma once
 
-#include "controltable.h"
-#include "plotarea.h"
 #include "plotter.h"
+#include "ui_form1.h"
 
 #include <QLocale>
 #include <QWidget>
 
 #include <array>
 
-class QLineEdit;
+class QAccessibleInterface;
 
-// The program's one window: three input rows, the buttons and the plot area.
+// The program's one window: three input rows, the buttons and the plot area, as laid out in
+// form1.ui.
 class Form1 : public QWidget
 {
     Q_OBJECT
 
 public:
+    // Lengths of the design are in units of 1/1440 inch: 15 to a logical pixel at 96 dpi.
+    static constexpr int UnitsPerPixel = 15;
     // The frame assumed where the platform reports none, in units: 60 at the left, right and
     // bottom, 345 at the top with the caption bar.
     static constexpr QMargins DesignFrame{60, 345, 60, 60};
@@ -25,15 +27,19 @@ public:
 
     explicit Form1(const QLocale &locale = QLocale(), QWidget *parent = nullptr);
 
-    // The font of a kind of control; ControlFont::Window is the window's own.
-    static QFont fontFor(ControlFont font);
+    // The window's font, which its controls inherit.
+    static QFont windowFont();
+    // Announces the window to assistive technology as a window with its title; install it with
+    // QAccessible::installFactory where the application starts.
+    static QAccessibleInterface *accessibleInterface(const QString &className, QObject *object);
 
     // Messages go through here; the default shows a modal box.
     void setMessageHandler(Plotter::MessageHandler handler);
     void showMessageBox(const QString &text);
 
-    PlotArea *plotArea() const { return Picture1; }
-    Plotter &plotter() { return m_plotter; }
+    const Ui::Form1 &ui() const { return m_ui; }
+    PlotArea *plotArea() const { return m_ui.Picture1; }
+    const Plotter &plotter() const { return m_plotter; }
     // The window's size with its frame and caption bar, in units.
     QSize outerSizeInUnits() const;
 
@@ -49,20 +55,23 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    // One input row's fields.
+    struct RowFields
+    {
+        QLineEdit *frequency;
+        QLineEdit *phase;
+        QLineEdit *amplitude;
+    };
+
+    PlotSurface &setUpForm();
     void Form_Load();
     void Form_Resize();
-
-    void createControls();
-    QWidget *createControl(const ControlSpec &spec);
-    void setFocusOrder();
-    void describeForAssistiveTechnology();
     void dockStatusStrip();
     void connectButtons();
     OscillationTexts rowTexts(std::size_t row) const;
     void plotRow(std::size_t row);
 
-    PlotArea *Picture1;
-    QWidget *StatusBar1 = nullptr;
-    std::array<QLineEdit *, 9> m_fields{};
+    Ui::Form1 m_ui;
+    std::array<RowFields, 3> m_rows{};
     Plotter m_plotter;
 };

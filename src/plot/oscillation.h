@@ -17,22 +17,10 @@ inline constexpr double PiApproxValue = 3.1415;
 // One amplitude step is ten units of plot height.
 inline constexpr double UnitsPerAmplitude = 10.0;
 
-// One input row of the window: its three fields, its button and its colours.
-struct OscillationRow
-{
-    const char *frequencyField;
-    const char *phaseField;
-    const char *amplitudeField;
-    const char *button;
-    QRgb plotColour;
-    QRgb keyColour;
-};
-
-inline constexpr std::array<OscillationRow, 3> OscillationRows = {{
-    {"Text1", "Text2", "Text3", "Command1", qRgb(0, 0, 255), qRgb(0, 0, 255)},
-    {"Text4", "Text5", "Text6", "Command3", qRgb(255, 0, 0), qRgb(255, 0, 0)},
-    {"Text7", "Text8", "Text9", "Command4", qRgb(102, 153, 51), qRgb(0, 192, 0)},
-}};
+// The plot colours of the three input rows: blue, red, and a green darker than the third
+// row's colour key.
+inline constexpr std::array<QRgb, 3> RowPlotColours = {qRgb(0, 0, 255), qRgb(255, 0, 0),
+                                                       qRgb(102, 153, 51)};
 
 // A row's three texts: as typed, and after preparation the frequency in tenths and the phase
 // in radians.

@@ -42,14 +42,14 @@ public:
     bool plotSuperposition(const std::array<OscillationTexts, 3> &rows);
 
     // State the commands share; each command writes it before reading it.
-    double PiApprox = 0.0;
-    double AxisY = 0.0;
-    double PlotWidth = 0.0;
-    double SampleX = 0.0;
-    double SampleY = 0.0;
-    QString FrequencyText;
-    QString PhaseText;
-    QString AmplitudeText;
+    double piApprox() const { return PiApprox; }
+    double axisY() const { return AxisY; }
+    double plotWidth() const { return PlotWidth; }
+    double sampleX() const { return SampleX; }
+    double sampleY() const { return SampleY; }
+    const QString &frequencyText() const { return FrequencyText; }
+    const QString &phaseText() const { return PhaseText; }
+    const QString &amplitudeText() const { return AmplitudeText; }
 
 private:
     void showMessage(const QString &text) const;
@@ -59,6 +59,15 @@ private:
     bool prepareRows(std::span<OscillationTexts> rows) const;
     // Sets one point per whole unit from 0 to PlotWidth, its ordinate from sampleYAt(x).
     template <typename SampleYAt> void plotSamples(QRgb colour, SampleYAt sampleYAt);
+
+    double PiApprox = 0.0;
+    double AxisY = 0.0;
+    double PlotWidth = 0.0;
+    double SampleX = 0.0;
+    double SampleY = 0.0;
+    QString FrequencyText;
+    QString PhaseText;
+    QString AmplitudeText;
 
     PlotSurface &m_surface;
     NumberText m_numbers;
