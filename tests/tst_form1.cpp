@@ -2,6 +2,8 @@
 #include "pixels.h"
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QScreen>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +45,12 @@ private slots:
     void amplitudeWarningThroughTheWindow_data();
     void amplitudeWarningThroughTheWindow();
     void superpositionThroughTheWindow();
+    void resizeWhileTheWarningIsUp_data();
+    void resizeWhileTheWarningIsUp();
+    void longPastesAreReadWhole_data();
+    void longPastesAreReadWhole();
+    void screenShowsThePictureAfterEveryCommand();
+    void imageIsCappedByTheScreen();
     void messageBox();
     void thousandCommandsLeaveMemoryFlat();
 };
@@ -587,6 +595,118 @@ void TestForm1::thousandCommandsLeaveMemoryFlat()
 #if !defined(__SANITIZE_ADDRESS__)
     QVERIFY(after - warmedUp < 1024);
 #endif
+}
+
+void TestForm1::resizeWhileTheWarningIsUp_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QRgb>("colour");
+    QTest::newRow("Kreslit") << "Command3" << qRgb(255, 0, 0);
+    QTest::newRow("Složit") << "Command5" << Black;
+}
+
+void TestForm1::resizeWhileTheWarningIsUp()
+{
+    // The warning's box lets the user enlarge the window before pressing OK; the plot is then
+    // for the area as it is, its axis at the new middle across the new width.
+    QFETCH(QString, button);
+    QFETCH(QRgb, colour);
+    Window window;
+    window.showAtDesignHeight();
+    window.click("Command2");
+    window.setText("Text6", "300");
+    window.form.setMessageHandler([&](const QString &text) {
+        window.messages << text;
+        window.form.resize(800, 600);
+    });
+    window.click(qPrintable(button));
+    QCOMPARE(window.messages, QStringList{"Amplituda je větší než je pole grafu."});
+    // 799 by 458 pixels now: the axis on row 229 reaches the last column, and so does the curve.
+    const QSize area = window.form.plotArea()->surface().drawableSize();
+    QCOMPARE(area, QSize(799, 458));
+    QCOMPARE(window.form.plotter().axisY(), 3435.0);
+    QCOMPARE(window.form.plotter().plotWidth(), 11985.0);
+    QCOMPARE(countOf(window.image(), Black, QRect(0, 229, 799, 1)), 799);
+    QVERIFY(countOf(window.image(), colour, QRect(700, 0, 99, 458)) > 0);
+    // Nothing was cut off at the old area's bottom (row 288): the curve goes on below it.
+    QVERIFY(countOf(window.image(), colour, QRect(0, 300, 799, 158)) > 0);
+}
+
+void TestForm1::longPastesAreReadWhole_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("40,000 characters of 20")
+        << QString(39998, '0') + "20" << QStringList();
+    QTest::newRow("a million digits")
+        << QString(1000000, '7') << QStringList{"Zadaná hodnota není číslo"};
+}
+
+void TestForm1::longPastesAreReadWhole()
+{
+    // A pasted text is never cut at a length limit into another number.
+    QFETCH(QString, pasted);
+    QFETCH(QStringList, messages);
+    Window window;
+    window.showAtDesignHeight();
+    window.click("Command2");
+    window.click("Command1");
+    const QImage defaults = window.image().copy();
+    window.click("Command2");
+    QGuiApplication::clipboard()->setText(pasted);
+    auto *amplitude = window.control<QLineEdit>("Text3");
+    amplitude->selectAll();
+    amplitude->paste();
+    QCOMPARE(amplitude->text().size(), pasted.size());
+    window.click("Command1");
+    QCOMPARE(window.messages, messages);
+    if (messages.isEmpty())
+        QCOMPARE(window.image(), defaults);
+}
+
+void TestForm1::screenShowsThePictureAfterEveryCommand()
+{
+    // Each command repaints only what it changed; what reaches the screen must still be the
+    // whole picture, with no stale pixel left anywhere in the plot area.
+    Window window;
+    window.showAtDesignHeight();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    const char *commands[] = {"Command1", "Command3", "Command4", "Command5", "Command2",
+                              "Command4", "Command5", "Command1", "Command2"};
+    const QStringList amplitudes = {"20", "-150", "300", "0.5", "1e300", "1e17"};
+    for (qsizetype i = 0; i < amplitudes.size(); ++i) {
+        window.setText("Text3", amplitudes[i]);
+        window.setText("Text6", amplitudes[(i + 1) % amplitudes.size()]);
+        for (const char *command : commands) {
+            window.click(command);
+            QCoreApplication::processEvents();
+            // The plot area as far as the bottom strip, which lies over its last rows.
+            const PlotArea *area = window.form.plotArea();
+            const QRect visible(QPoint(0, 0),
+                                QSize(area->width(), window.control("StatusBar1")->y() - area->y()));
+            const QImage onScreen = area->screen()
+                                        ->grabWindow(window.form.winId())
+                                        .toImage()
+                                        .copy(visible.translated(area->pos()));
+            const QImage picture = window.image().copy(visible).convertToFormat(onScreen.format());
+            QVERIFY2(onScreen == picture, qPrintable(QString("after %1 with amplitude %2")
+                                                         .arg(command, amplitudes[i])));
+        }
+    }
+}
+
+void TestForm1::imageIsCappedByTheScreen()
+{
+    // A window far larger than the screen gets no image larger than the screen can show.
+    Window window;
+    window.form.show();
+    window.form.resize(1000000, 1000000);
+    const QScreen *screen = window.form.screen();
+    const QSize desktop = screen->virtualSize() * screen->devicePixelRatio();
+    const int side = std::max(desktop.width(), desktop.height());
+    QVERIFY(window.image().width() <= side && window.image().height() <= side);
+    window.click("Command5");
+    QCOMPARE(window.form.plotter().sampleX(), side * 15.0 + 1);
 }
 
 QTEST_MAIN(TestForm1)

@@ -47,7 +47,7 @@ void Plotter::clearPlot()
     DrawTimeAxis();
 }
 
-bool Plotter::prepareRows(std::span<OscillationTexts> rows) const
+bool Plotter::prepareRows(std::span<OscillationTexts> rows)
 {
     const bool allNumbers = std::all_of(rows.begin(), rows.end(),
                                         [&](const auto &row) { return row.areNumbers(m_numbers); });
@@ -59,8 +59,12 @@ bool Plotter::prepareRows(std::span<OscillationTexts> rows) const
     const bool anyTooLarge = std::any_of(rows.begin(), rows.end(), [&](const auto &row) {
         return amplitudeExceedsPlot(row.amplitude, AxisY, m_numbers);
     });
-    if (anyTooLarge)
+    if (anyTooLarge) {
         showMessage(AmplitudeTooLargeMessage);
+        // The user may have resized the window while the message was up: plot for the area as
+        // it is now.
+        RefreshPlotMetrics();
+    }
     for (OscillationTexts &row : rows) {
         row.phase = phaseToRadians(row.phase, PiApprox, m_numbers);
         row.frequency = frequencyToTenths(row.frequency, m_numbers);

@@ -56,7 +56,7 @@ private:
     // Checks that every text is a number (else shows that and returns false), warns once if
     // any single amplitude is too large for the plot area, then turns each row's phase into
     // radians and its frequency into tenths, as text.
-    bool prepareRows(std::span<OscillationTexts> rows) const;
+    bool prepareRows(std::span<OscillationTexts> rows);
     // Sets one point per whole unit from 0 to PlotWidth, its ordinate from sampleYAt(x).
     template <typename SampleYAt> void plotSamples(QRgb colour, SampleYAt sampleYAt);
 
