@@ -16,6 +16,10 @@ private slots:
     void samplesRunToTheWholeWidth_data();
     void samplesRunToTheWholeWidth();
     void superpositionSample();
+    void superpositionAddsTheAxisToTheFirstRow();
+    void samplingStopsAtTheLastPixel();
+    void changedRectCoversEveryChangedPixel_data();
+    void changedRectCoversEveryChangedPixel();
     void plotsPointsInTheRowColour();
     void frequencyPlotsInTenths_data();
     void frequencyPlotsInTenths();
@@ -131,6 +135,79 @@ void TestPlotter::superpositionSample()
     Bench bench(1000, DesignHeight);
     QVERIFY(bench.plotter.plotSuperposition({Row1, Row2, Row3}));
     QVERIFY(std::abs(bench.plotter.sampleY() - 2214.8953) < Tolerance);
+}
+
+void TestPlotter::superpositionAddsTheAxisToTheFirstRow()
+{
+    // The axis height is added to the first row's displacement before the others: where huge
+    // amplitudes cancel, it has been rounded into the first term, so the sum is not the axis.
+    Bench bench(1000, DesignHeight);
+    QVERIFY(bench.plotter.plotSuperposition(
+        {OscillationTexts{"1", "0", "1e17"}, {"1", "0", "-1e17"}, {"1", "0", "0"}}));
+    const double first = Oscillation{1, 0, 1e17}.displacement(PiApproxValue, 1000);
+    QVERIFY(bench.plotter.sampleY() == (first + 2167.5) - first);
+    QVERIFY(bench.plotter.sampleY() != 2167.5);
+}
+
+void TestPlotter::samplingStopsAtTheLastPixel()
+{
+    // A plot area wider than its image samples only as far as the image reaches: 100 pixels,
+    // 1500 units.
+    for (bool superposition : {false, true}) {
+        Bench bench(1e6f, DesignHeight);
+        bench.surface.setMaximumSide(100);
+        QVERIFY(superposition ? bench.plotter.plotSuperposition({Row1, Row2, Row3})
+                              : bench.plotter.plotOscillation(Row1, Blue));
+        QCOMPARE(bench.plotter.plotWidth(), 1e6);
+        QCOMPARE(bench.plotter.sampleX(), 1501.0);
+    }
+}
+
+void TestPlotter::changedRectCoversEveryChangedPixel_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("amplitude");
+    for (double ratio : {1.0, 1.5, 2.0})
+        for (const char *command : {"row", "sum", "clear"})
+            for (const char *amplitude : {"20", "-216.76", "1e6", "2", "1e300"})
+                QTest::addRow("ratio %g, %s, amplitude %s", ratio, command, amplitude)
+                    << ratio << QString(command) << QString(amplitude);
+}
+
+void TestPlotter::changedRectCoversEveryChangedPixel()
+{
+    // The screen repaints only the rectangle a command reports, so it must hold every pixel
+    // the command changed.
+    QFETCH(double, ratio);
+    QFETCH(QString, command);
+    QFETCH(QString, amplitude);
+    PlotSurface surface(ratio);
+    surface.resize(DesignWidth, DesignHeight);
+    Plotter plotter(surface, NumberText(QLocale::c()));
+    plotter.setMessageHandler([](const QString &) {});
+    plotter.plotSuperposition({Row1, Row2, Row3}); // Something for a clear to erase.
+    surface.resize(DesignWidth, 3000);              // And an axis on a new row.
+    surface.takeChangedRect();
+    const QImage before = surface.image().copy();
+    const OscillationTexts row{"1.7", "33", amplitude};
+    if (command == "row")
+        plotter.plotOscillation(row, Blue);
+    else if (command == "sum")
+        plotter.plotSuperposition({row, Row2, {"3", "0", amplitude}});
+    else
+        plotter.clearPlot();
+    const QRect changed = surface.takeChangedRect();
+    const QImage &after = surface.image();
+    int changedPixels = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (after.pixel(x, y) != before.pixel(x, y)) {
+                ++changedPixels;
+                QVERIFY2(changed.contains(x, y), qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
+            }
+    QVERIFY(changedPixels > 0);
+    QVERIFY(surface.takeChangedRect().isEmpty());
 }
 
 void TestPlotter::plotsPointsInTheRowColour()

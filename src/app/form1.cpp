@@ -77,6 +77,7 @@ void Form1::Form_Load()
 {
     m_plotter.RefreshPlotMetrics();
     m_plotter.DrawTimeAxis();
+    m_ui.Picture1->showChanges();
 }
 
 QSize Form1::outerSizeInUnits() const
@@ -130,7 +131,7 @@ OscillationTexts Form1::rowTexts(std::size_t row) const
 void Form1::plotRow(std::size_t row)
 {
     m_plotter.plotOscillation(rowTexts(row), RowPlotColours[row]);
-    m_ui.Picture1->update();
+    m_ui.Picture1->showChanges();
 }
 
 void Form1::Command1_Click()
@@ -151,11 +152,11 @@ void Form1::Command4_Click()
 void Form1::Command2_Click()
 {
     m_plotter.clearPlot();
-    m_ui.Picture1->update();
+    m_ui.Picture1->showChanges();
 }
 
 void Form1::Command5_Click()
 {
     m_plotter.plotSuperposition({rowTexts(0), rowTexts(1), rowTexts(2)});
-    m_ui.Picture1->update();
+    m_ui.Picture1->showChanges();
 }

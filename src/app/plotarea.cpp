@@ -40,12 +40,36 @@ void PlotArea::resizeEvent(QResizeEvent *)
     fitSurface();
 }
 
+void PlotArea::showChanges()
+{
+    const QRect changed = m_surface.takeChangedRect();
+    if (changed.isEmpty())
+        return;
+    const double ratio = m_surface.devicePixelRatio();
+    update(QRectF(QPointF(changed.topLeft()) / ratio, QSizeF(changed.size()) / ratio)
+               .toAlignedRect());
+}
+
 void PlotArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), QColor(PlotSurface::Background));
-    const QSize pixels = m_surface.drawableSize();
+    for (const QRect &rect : event->region())
+        paintRect(painter, rect);
+}
+
+void PlotArea::paintRect(QPainter &painter, const QRect &rect)
+{
+    // The image's device pixels under the rectangle, copied one to one.
     const double ratio = m_surface.devicePixelRatio();
-    const QRectF shown(0, 0, pixels.width() / ratio, pixels.height() / ratio);
-    painter.drawImage(shown, m_surface.image(), QRectF(QPointF(0, 0), QSizeF(pixels)));
+    const QRect drawable(QPoint(0, 0), m_surface.drawableSize());
+    const QRect source =
+        QRectF(QPointF(rect.topLeft()) * ratio, QSizeF(rect.size()) * ratio).toAlignedRect() &
+        drawable;
+    // Only where the image falls short, beyond its cap, does the background show.
+    const QRect covered(0, 0, int(drawable.width() / ratio), int(drawable.height() / ratio));
+    for (const QRect &uncovered : QRegion(rect) - covered)
+        painter.fillRect(uncovered, QColor(PlotSurface::Background));
+    if (!source.isEmpty())
+        painter.drawImage(QRectF(QPointF(source.topLeft()) / ratio, QSizeF(source.size()) / ratio),
+                          m_surface.image(), source);
 }

@@ -19,6 +19,8 @@ public:
     // Fits the surface to the widget's size. A hidden widget hears of a new size only when it
     // is shown, but the window draws its first axis before that.
     void fitSurface();
+    // Puts on screen what was drawn on the surface since the last call, and nothing else.
+    void showChanges();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -26,6 +28,7 @@ protected:
 
 private:
     int largestUsefulSide() const;
+    void paintRect(QPainter &painter, const QRect &rect);
 
     PlotSurface m_surface;
 };

@@ -102,11 +102,27 @@ void PlotSurface::growImageToCover(QSize devicePixels)
 void PlotSurface::clear()
 {
     m_image.fill(Background);
+    markChanged(m_image.rect());
 }
 
 void PlotSurface::setPoint(float x, float y, QRgb colour)
 {
-    pointWriter(colour).setPoint(x, y);
+    PointWriter writer = pointWriter(colour);
+    writer.setPoint(x, y);
+    finish(writer);
+}
+
+void PlotSurface::finish(const PointWriter &writer)
+{
+    // The rows the points fell on, across the whole width: a curve spans the width anyway.
+    if (writer.m_top <= writer.m_bottom)
+        markChanged(QRect(0, int(writer.m_top), m_drawable.width(),
+                          int(writer.m_bottom - writer.m_top + 1)));
+}
+
+void PlotSurface::markChanged(const QRect &pixels)
+{
+    m_changed |= pixels;
 }
 
 PlotSurface::PointWriter PlotSurface::pointWriter(QRgb colour)
@@ -136,10 +152,15 @@ void PlotSurface::drawLine(float x1, float y1, float x2, float y2, QRgb colour)
         return static_cast<int>(
             std::clamp(std::floor(units / m_unitsPerDevicePixel), -margin, margin));
     };
+    const QPoint from(toPixel(x1), toPixel(y1));
+    const QPoint to(toPixel(x2), toPixel(y2));
+    const QRect drawable(QPoint(0, 0), m_drawable);
     QPainter painter(&m_image);
-    painter.setClipRect(QRect(QPoint(0, 0), m_drawable));
+    painter.setClipRect(drawable);
     painter.setPen(QPen(QColor(colour), 1));
-    painter.drawLine(toPixel(x1), toPixel(y1), toPixel(x2), toPixel(y2));
+    painter.drawLine(from, to);
+    // A one-pixel line stays within its end points' pixels.
+    markChanged(QRect(from, to).normalized() & drawable);
 }
 
 QRgb PlotSurface::pixelAt(float x, float y) const

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QRgb>
 #include <QSize>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 // The plot area's picture: an image that keeps what was drawn on it until it is cleared.
 //
@@ -45,24 +50,34 @@ public:
     // The last abscissa, in units, that can still land on a pixel.
     double drawableWidthUnits() const { return m_drawable.width() * m_unitsPerDevicePixel; }
 
+    // The device pixels drawn on since the last call, as one rectangle of the image (empty if
+    // none), so that a screen shows the picture by repainting only that.
+    QRect takeChangedRect() { return std::exchange(m_changed, QRect()); }
+
     // Sets many points of one colour, with the image's pixels fetched once. Points that are not
-    // finite or fall outside the drawable area are skipped. Valid until the surface changes.
+    // finite or fall outside the drawable area are skipped. Valid until the surface changes;
+    // hand it back with finish() so the surface knows what changed.
     class PointWriter
     {
     public:
-        void setPoint(float x, float y) const
+        void setPoint(float x, float y)
         {
             // A point lands on the pixel that contains it. Truncation is the floor here, as
             // negative positions are rejected first; not-a-number fails every comparison.
             const double column = x / m_unitsPerDevicePixel;
             const double row = y / m_unitsPerDevicePixel;
-            if (column >= 0 && column < m_columns && row >= 0 && row < m_rows)
-                m_bits[static_cast<qsizetype>(row) * m_stride + static_cast<qsizetype>(column)] =
-                    m_colour;
+            if (column >= 0 && column < m_columns && row >= 0 && row < m_rows) {
+                const auto pixelRow = static_cast<qsizetype>(row);
+                m_bits[pixelRow * m_stride + static_cast<qsizetype>(column)] = m_colour;
+                m_top = std::min(m_top, pixelRow);
+                m_bottom = std::max(m_bottom, pixelRow);
+            }
         }
 
     private:
         friend class PlotSurface;
+        qsizetype m_top = std::numeric_limits<qsizetype>::max();
+        qsizetype m_bottom = -1;
         QRgb *m_bits = nullptr;
         qsizetype m_stride = 0;
         double m_columns = 0;
@@ -71,9 +86,11 @@ public:
         QRgb m_colour = 0;
     };
     PointWriter pointWriter(QRgb colour);
+    void finish(const PointWriter &writer);
 
 private:
     void updateDrawable();
+    void markChanged(const QRect &pixels);
     void growImageToCover(QSize devicePixels);
     QSize devicePixelsFor(double widthUnits, double heightUnits) const;
 
@@ -84,4 +101,5 @@ private:
     int m_maximumSide = DefaultMaximumSide;
     QImage m_image;
     QSize m_drawable;
+    QRect m_changed;
 };

@@ -77,12 +77,13 @@ template <typename SampleYAt> void Plotter::plotSamples(QRgb colour, SampleYAt s
     // Samples past the surface's last pixel would be dropped anyway; stopping there keeps a
     // plot area far larger than any screen from stalling the window.
     const double end = std::min(PlotWidth, m_surface.drawableWidthUnits());
-    const PlotSurface::PointWriter points = m_surface.pointWriter(colour);
+    PlotSurface::PointWriter points = m_surface.pointWriter(colour);
     for (SampleX = 0.0; SampleX <= end; SampleX += 1.0) {
         SampleY = sampleYAt(SampleX);
         if (fitsSinglePrecision(SampleY))
             points.setPoint(float(SampleX), float(SampleY));
     }
+    m_surface.finish(points);
 }
 
 bool Plotter::plotOscillation(const OscillationTexts &row, QRgb colour)
