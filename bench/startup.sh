@@ -3,6 +3,8 @@
 #
 #   bench/startup.sh [RUNS]     (after cmake --build --preset default; RUNS defaults to 30)
 #
+# VIBRATON=PATH measures another build of the program; BUILD_DIR is where the probe is.
+#
 # The programs run on a private Xvfb with no window manager, in the same environment, through
 # startup_probe, alternating their order. Prints the median and minimum of each figure for
 # vibraton, the bare window and the bare window with one caption, and the ratios of the medians.
@@ -12,20 +14,29 @@ runs=${1:-30}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build/default}
 probe=$build/startup_probe
-for exe in "$probe" "$build/vibraton" "$build/bare_window"; do
+program=${VIBRATON:-$build/vibraton}
+"$root/scripts/install-missing" xvfb
+for exe in "$probe" "$program" "$build/bare_window"; do
     [[ -x $exe ]] || { echo "startup.sh: $exe is missing; build with cmake --build --preset default" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
 xvfb=
 cleanup() {
-    [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    # "|| true": a failure here would end the handler (set -e) and leave Xvfb running.
+    if [[ -n $xvfb ]]; then
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 # Xvfb picks a free display itself and writes its number once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: by default it resets whenever its last client leaves, as each probe run does, and
+# refuses connections while it does, so the next run could not connect.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
     [[ -s $work/display ]] && break
@@ -44,19 +55,19 @@ measure() { # NAME EXECUTABLE [ARGS]: one run, appended to $work/NAME
 }
 
 for _ in 1 2 3; do # Untimed: warm the page and font caches.
-    measure warmup "$build/vibraton"
+    measure warmup "$program"
     measure warmup "$build/bare_window"
     measure warmup "$build/bare_window" --caption
 done
 for ((i = 0; i < runs; i++)); do
     if ((i % 2 == 0)); then
-        measure program "$build/vibraton"
+        measure program "$program"
         measure bare "$build/bare_window"
         measure caption "$build/bare_window" --caption
     else
         measure caption "$build/bare_window" --caption
         measure bare "$build/bare_window"
-        measure program "$build/vibraton"
+        measure program "$program"
     fi
 done
 
