@@ -52,6 +52,7 @@ void PlotSurface::setDevicePixelRatio(double ratio)
             scaled.boundedTo(QSize(m_maximumSide, m_maximumSide)), Qt::IgnoreAspectRatio,
             ratio < m_devicePixelRatio ? Qt::SmoothTransformation : Qt::FastTransformation);
         m_image.convertTo(QImage::Format_RGB32);
+        m_drawn = m_image.rect();
     }
     m_devicePixelRatio = ratio;
     m_unitsPerDevicePixel = UnitsPerPixel / ratio;
@@ -101,8 +102,13 @@ void PlotSurface::growImageToCover(QSize devicePixels)
 
 void PlotSurface::clear()
 {
-    m_image.fill(Background);
-    markChanged(m_image.rect());
+    // Only what was drawn since the last clear differs from the background; on a large screen
+    // that is a band of rows, far less to erase and to show than the whole area.
+    const QRect erased = std::exchange(m_drawn, QRect()) & m_image.rect();
+    for (int y = erased.top(); y <= erased.bottom(); ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(m_image.scanLine(y)) + erased.left(), erased.width(),
+                    Background);
+    m_changed |= erased;
 }
 
 void PlotSurface::setPoint(float x, float y, QRgb colour)
@@ -123,6 +129,7 @@ void PlotSurface::finish(const PointWriter &writer)
 void PlotSurface::markChanged(const QRect &pixels)
 {
     m_changed |= pixels;
+    m_drawn |= pixels;
 }
 
 PlotSurface::PointWriter PlotSurface::pointWriter(QRgb colour)
@@ -161,6 +168,20 @@ void PlotSurface::drawLine(float x1, float y1, float x2, float y2, QRgb colour)
     painter.drawLine(from, to);
     // A one-pixel line stays within its end points' pixels.
     markChanged(QRect(from, to).normalized() & drawable);
+}
+
+QImage PlotSurface::picture(const QRect &pixels) const
+{
+    const QRect taken = pixels & QRect(QPoint(0, 0), m_drawable);
+    if (taken.isEmpty())
+        return {}; // A null rectangle would copy the whole image.
+    QImage picture = m_image.copy(taken);
+    picture.setDevicePixelRatio(m_devicePixelRatio);
+    constexpr double InchesPerMetre = 1 / 0.0254;
+    const int dotsPerMetre = qRound(96 * m_devicePixelRatio * InchesPerMetre);
+    picture.setDotsPerMeterX(dotsPerMetre);
+    picture.setDotsPerMeterY(dotsPerMetre);
+    return picture;
 }
 
 QRgb PlotSurface::pixelAt(float x, float y) const

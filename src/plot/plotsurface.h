@@ -50,6 +50,10 @@ public:
     // The last abscissa, in units, that can still land on a pixel.
     double drawableWidthUnits() const { return m_drawable.width() * m_unitsPerDevicePixel; }
 
+    // A copy of the given device pixels of the drawable area, which knows its density: its
+    // device pixel ratio and its dots per inch, 96 times that ratio.
+    QImage picture(const QRect &pixels) const;
+
     // The device pixels drawn on since the last call, as one rectangle of the image (empty if
     // none), so that a screen shows the picture by repainting only that.
     QRect takeChangedRect() { return std::exchange(m_changed, QRect()); }
@@ -102,4 +106,5 @@ private:
     QImage m_image;
     QSize m_drawable;
     QRect m_changed;
+    QRect m_drawn; // All drawn on since the last clear.
 };
