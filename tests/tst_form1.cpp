@@ -636,8 +636,7 @@ void TestForm1::longPastesAreReadWhole_data()
 {
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("40,000 characters of 20")
-        << QString(39998, '0') + "20" << QStringList();
+    QTest::newRow("40,000 characters of 20") << QString(39998, '0') + "20" << QStringList();
     QTest::newRow("a million digits")
         << QString(1000000, '7') << QStringList{"Zadaná hodnota není číslo"};
 }
@@ -682,15 +681,15 @@ void TestForm1::screenShowsThePictureAfterEveryCommand()
             QCoreApplication::processEvents();
             // The plot area as far as the bottom strip, which lies over its last rows.
             const PlotArea *area = window.form.plotArea();
-            const QRect visible(QPoint(0, 0),
-                                QSize(area->width(), window.control("StatusBar1")->y() - area->y()));
+            const QRect visible(
+                QPoint(0, 0), QSize(area->width(), window.control("StatusBar1")->y() - area->y()));
             const QImage onScreen = area->screen()
                                         ->grabWindow(window.form.winId())
                                         .toImage()
                                         .copy(visible.translated(area->pos()));
             const QImage picture = window.image().copy(visible).convertToFormat(onScreen.format());
-            QVERIFY2(onScreen == picture, qPrintable(QString("after %1 with amplitude %2")
-                                                         .arg(command, amplitudes[i])));
+            QVERIFY2(onScreen == picture,
+                     qPrintable(QString("after %1 with amplitude %2").arg(command, amplitudes[i])));
         }
     }
 }

@@ -53,11 +53,11 @@ void TestLocale::captionsStayCzech()
     const Ui::Form1 &ui = form.ui();
     QCOMPARE(form.windowTitle(), "Vibraton 0.94");
     const std::pair<const QWidget *, const char *> captions[] = {
-        {ui.Label4, "První graf"},   {ui.Label5, "Druhý graf"},     {ui.Label9, "Třetí graf"},
-        {ui.Label1, " f="},          {ui.Label2, "φ_0 ="},          {ui.Label3, "°  y_m ="},
-        {ui.Command1, "Kreslit"},    {ui.Command5, "Složit"},       {ui.Command2, "Vymazat grafy"},
-        {ui.Text1, "1"},             {ui.Text2, "0"},               {ui.Text3, "20"},
-        {ui.Text4, "2"},             {ui.Text7, "3"},               {ui.Text9, "20"},
+        {ui.Label4, "První graf"}, {ui.Label5, "Druhý graf"}, {ui.Label9, "Třetí graf"},
+        {ui.Label1, " f="},        {ui.Label2, "φ_0 ="},      {ui.Label3, "°  y_m ="},
+        {ui.Command1, "Kreslit"},  {ui.Command5, "Složit"},   {ui.Command2, "Vymazat grafy"},
+        {ui.Text1, "1"},           {ui.Text2, "0"},           {ui.Text3, "20"},
+        {ui.Text4, "2"},           {ui.Text7, "3"},           {ui.Text9, "20"},
     };
     for (const auto &[control, caption] : captions)
         QCOMPARE(control->property("text").toString(), QString::fromUtf8(caption));

@@ -187,7 +187,7 @@ void TestPlotter::changedRectCoversEveryChangedPixel()
     Plotter plotter(surface, NumberText(QLocale::c()));
     plotter.setMessageHandler([](const QString &) {});
     plotter.plotSuperposition({Row1, Row2, Row3}); // Something for a clear to erase.
-    surface.resize(DesignWidth, 3000);              // And an axis on a new row.
+    surface.resize(DesignWidth, 3000);             // And an axis on a new row.
     surface.takeChangedRect();
     const QImage before = surface.image().copy();
     const OscillationTexts row{"1.7", "33", amplitude};
