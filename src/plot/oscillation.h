@@ -42,11 +42,28 @@ struct Oscillation
 
     static Oscillation fromTexts(const OscillationTexts &texts, const NumberText &numbers);
 
-    // Height of the curve below the axis at one abscissa, in units (y grows downward).
+    // The curve's height below the axis as a function of the abscissa, in units (y grows
+    // downward), with the products that don't depend on the abscissa formed once.
+    struct Curve
+    {
+        double angularStep; // frequency * (piApprox * 20)
+        double phase;
+        double height; // amplitude * UnitsPerAmplitude
+
+        double displacement(double sampleX) const
+        {
+            return height * std::sin(angularStep * sampleX - phase);
+        }
+    };
+    Curve curve(double piApprox) const
+    {
+        return {frequency * (piApprox * 20), phase, amplitude * UnitsPerAmplitude};
+    }
+
+    // Height of the curve below the axis at one abscissa.
     double displacement(double piApprox, double sampleX) const
     {
-        const double arg = frequency * (piApprox * 20) * sampleX - phase;
-        return amplitude * UnitsPerAmplitude * std::sin(arg);
+        return curve(piApprox).displacement(sampleX);
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -126,6 +127,95 @@ void PlotSurface::finish(const PointWriter &writer)
                           int(writer.m_bottom - writer.m_top + 1)));
 }
 
+void PlotSurface::PointWriter::setSamples(double firstX, std::span<const double> ordinates)
+{
+    // Each point lands where setPoint() puts it, found with fewer divisions: a pixel column
+    // holds a run of whole units, whose bounds the surface has found once; and the ordinates
+    // of one pixel row form an interval, found when an ordinate leaves the last one; any
+    // ordinate within it rounds to a float of that row, so it needs no conversion either.
+    const double firstColumn = float(firstX) / m_unitsPerDevicePixel;
+    if (!(firstColumn >= 0 && firstColumn < m_columns))
+        return;
+    const auto columns = static_cast<qsizetype>(m_columns);
+    auto column = static_cast<qsizetype>(firstColumn);
+    // The index of the first ordinate past the column; counting in whole numbers keeps a
+    // chain of floating-point additions out of the loop.
+    const auto runEnd = [&](qsizetype column) {
+        return static_cast<std::size_t>(m_columnStarts[column + 1] - firstX);
+    };
+    std::size_t columnEnd = runEnd(column);
+    // Copies, kept in registers: the pixels written could alias the writer's own colour.
+    QRgb *const bits = m_bits;
+    const QRgb colour = m_colour;
+    qsizetype top = m_top;
+    qsizetype bottom = m_bottom;
+    // Ordinates from rowLow to rowHigh, both included, round to floats of the last row found;
+    // the interval starts empty, so the first ordinate finds its row.
+    double rowLow = 1;
+    double rowHigh = 0;
+    qsizetype rowOffset = 0;
+    std::size_t i = 0;
+    while (true) {
+        QRgb *const columnBits = bits + column;
+        for (const std::size_t end = std::min(columnEnd, ordinates.size()); i < end; ++i) {
+            const double y = ordinates[i];
+            if (!(y >= rowLow && y <= rowHigh)) {
+                if (!(std::abs(y) <= std::numeric_limits<float>::max()))
+                    continue;
+                const double rowPosition = float(y) / m_unitsPerDevicePixel;
+                if (!(rowPosition >= 0 && rowPosition < m_rows))
+                    continue;
+                const auto row = static_cast<qsizetype>(rowPosition);
+                rowLow = lowestOrdinateInRow(row);
+                rowHigh = std::nextafter(lowestOrdinateInRow(row + 1), 0.0f);
+                rowOffset = row * m_stride;
+                top = std::min(top, row);
+                bottom = std::max(bottom, row);
+            }
+            columnBits[rowOffset] = colour;
+        }
+        if (i == ordinates.size() || ++column == columns)
+            break;
+        columnEnd = runEnd(column);
+    }
+    m_top = top;
+    m_bottom = bottom;
+}
+
+float PlotSurface::PointWriter::lowestOrdinateInRow(qsizetype row) const
+{
+    // The float nearest row * unitsPerPixel is the edge or lies just below it, where the
+    // division rounds to just under the row; the next float up is then the edge. (A float
+    // below the nearest one is too far below for the division's rounding to reach the row.)
+    if (row <= 0)
+        return 0.0f;
+    float y = float(double(row) * m_unitsPerDevicePixel);
+    while (y / m_unitsPerDevicePixel < double(row))
+        y = std::bit_cast<float>(std::bit_cast<quint32>(y) + 1); // The next float up.
+    return y;
+}
+
+void PlotSurface::updateColumnStarts()
+{
+    // The first whole x of column c is the least with float(x) / unitsPerPixel >= c, as
+    // setPoint() divides; the division rounds, so a unit either side of c * unitsPerPixel is
+    // checked.
+    if (m_columnStartsUnitsPerPixel != m_unitsPerDevicePixel) {
+        m_columnStarts.clear();
+        m_columnStartsUnitsPerPixel = m_unitsPerDevicePixel;
+    }
+    const auto columnOf = [&](double x) { return float(x) / m_unitsPerDevicePixel; };
+    for (auto column = qsizetype(m_columnStarts.size()); column <= m_drawable.width(); ++column) {
+        const double estimate = std::ceil(double(column) * m_unitsPerDevicePixel);
+        double x = estimate;
+        while (x > 0 && columnOf(x - 1) >= double(column))
+            --x;
+        while (columnOf(x) < double(column))
+            ++x;
+        m_columnStarts.push_back(x);
+    }
+}
+
 void PlotSurface::markChanged(const QRect &pixels)
 {
     m_changed |= pixels;
@@ -142,6 +232,8 @@ PlotSurface::PointWriter PlotSurface::pointWriter(QRgb colour)
     writer.m_columns = m_drawable.width();
     writer.m_rows = m_drawable.height();
     writer.m_unitsPerDevicePixel = m_unitsPerDevicePixel;
+    updateColumnStarts();
+    writer.m_columnStarts = m_columnStarts.data();
     writer.m_colour = colour;
     return writer;
 }
@@ -162,12 +254,23 @@ void PlotSurface::drawLine(float x1, float y1, float x2, float y2, QRgb colour)
     const QPoint from(toPixel(x1), toPixel(y1));
     const QPoint to(toPixel(x2), toPixel(y2));
     const QRect drawable(QPoint(0, 0), m_drawable);
-    QPainter painter(&m_image);
-    painter.setClipRect(drawable);
-    painter.setPen(QPen(QColor(colour), 1));
-    painter.drawLine(from, to);
-    // A one-pixel line stays within its end points' pixels.
-    markChanged(QRect(from, to).normalized() & drawable);
+    // A one-pixel line stays within its end points' pixels (QRect::normalized() would leave
+    // out the end points of a line drawn right to left).
+    const QRect pixels = QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                               QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y()))) &
+                         drawable;
+    if (from.y() == to.y()) {
+        // The time axis, after every plot: the pixels QPainter sets, without its set-up.
+        if (!pixels.isEmpty())
+            std::fill_n(reinterpret_cast<QRgb *>(m_image.scanLine(pixels.top())) + pixels.left(),
+                        pixels.width(), colour);
+    } else {
+        QPainter painter(&m_image);
+        painter.setClipRect(drawable);
+        painter.setPen(QPen(QColor(colour), 1));
+        painter.drawLine(from, to);
+    }
+    markChanged(pixels);
 }
 
 QImage PlotSurface::picture(const QRect &pixels) const

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 #include <utility>
+#include <vector>
 
 // The plot area's picture: an image that keeps what was drawn on it until it is cleared.
 //
@@ -70,16 +72,27 @@ public:
             // negative positions are rejected first; not-a-number fails every comparison.
             const double column = x / m_unitsPerDevicePixel;
             const double row = y / m_unitsPerDevicePixel;
-            if (column >= 0 && column < m_columns && row >= 0 && row < m_rows) {
-                const auto pixelRow = static_cast<qsizetype>(row);
-                m_bits[pixelRow * m_stride + static_cast<qsizetype>(column)] = m_colour;
-                m_top = std::min(m_top, pixelRow);
-                m_bottom = std::max(m_bottom, pixelRow);
-            }
+            if (column >= 0 && column < m_columns && row >= 0 && row < m_rows)
+                set(static_cast<qsizetype>(row), static_cast<qsizetype>(column));
         }
+
+        // Sets the points of a curve sampled at every whole unit, (firstX, ordinates[0]),
+        // (firstX + 1, ordinates[1]) and so on, each on the pixel setPoint() would choose.
+        // An ordinate beyond single precision is not drawn. firstX is a whole number, at least
+        // 0.
+        void setSamples(double firstX, std::span<const double> ordinates);
 
     private:
         friend class PlotSurface;
+
+        void set(qsizetype row, qsizetype column)
+        {
+            m_bits[row * m_stride + column] = m_colour;
+            m_top = std::min(m_top, row);
+            m_bottom = std::max(m_bottom, row);
+        }
+        float lowestOrdinateInRow(qsizetype row) const;
+
         qsizetype m_top = std::numeric_limits<qsizetype>::max();
         qsizetype m_bottom = -1;
         QRgb *m_bits = nullptr;
@@ -87,6 +100,7 @@ public:
         double m_columns = 0;
         double m_rows = 0;
         double m_unitsPerDevicePixel = UnitsPerPixel;
+        const double *m_columnStarts = nullptr;
         QRgb m_colour = 0;
     };
     PointWriter pointWriter(QRgb colour);
@@ -94,6 +108,7 @@ public:
 
 private:
     void updateDrawable();
+    void updateColumnStarts();
     void markChanged(const QRect &pixels);
     void growImageToCover(QSize devicePixels);
     QSize devicePixelsFor(double widthUnits, double heightUnits) const;
@@ -107,4 +122,8 @@ private:
     QSize m_drawable;
     QRect m_changed;
     QRect m_drawn; // All drawn on since the last clear.
+    // The first whole abscissa in each pixel column, and past the last, at the density they
+    // were found for.
+    std::vector<double> m_columnStarts;
+    double m_columnStartsUnitsPerPixel = 0;
 };

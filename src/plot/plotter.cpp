@@ -1,6 +1,7 @@
 #include "plotter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -8,13 +9,6 @@ namespace {
 
 constexpr QRgb AxisColour = qRgb(0, 0, 0);
 constexpr QRgb SuperpositionColour = qRgb(0, 0, 0);
-
-// Whether an ordinate survives the hand-over to the surface in single precision. Overflowed
-// and not-a-number samples are not drawn at all rather than drawn somewhere wrong.
-bool fitsSinglePrecision(double value)
-{
-    return std::abs(value) <= std::numeric_limits<float>::max();
-}
 
 } // namespace
 
@@ -78,11 +72,20 @@ template <typename SampleYAt> void Plotter::plotSamples(QRgb colour, SampleYAt s
     // plot area far larger than any screen from stalling the window.
     const double end = std::min(PlotWidth, m_surface.drawableWidthUnits());
     PlotSurface::PointWriter points = m_surface.pointWriter(colour);
-    for (SampleX = 0.0; SampleX <= end; SampleX += 1.0) {
-        SampleY = sampleYAt(SampleX);
-        if (fitsSinglePrecision(SampleY))
-            points.setPoint(float(SampleX), float(SampleY));
+    // The ordinates are computed a batch at a time and then set: a loop of nothing but sines
+    // keeps the processor busy, where setting each point between two sines stalls it.
+    std::array<double, 256> ordinates;
+    double x = 0.0;
+    while (x <= end) {
+        // Every whole x up to end, counted first so the loop of sines tests nothing else.
+        const double first = x;
+        const auto count = std::min(ordinates.size(), std::size_t(end - first) + 1);
+        for (std::size_t i = 0; i < count; ++i, x += 1.0)
+            ordinates[i] = sampleYAt(x);
+        SampleY = ordinates[count - 1];
+        points.setSamples(first, {ordinates.data(), count});
     }
+    SampleX = x;
     m_surface.finish(points);
 }
 
@@ -100,10 +103,9 @@ bool Plotter::plotOscillation(const OscillationTexts &row, QRgb colour)
     PhaseText = prepared.phase;
 
     // The texts don't change during the loop, so one parse serves every sample.
-    const Oscillation oscillation = Oscillation::fromTexts(prepared, m_numbers);
-    const double piApprox = PiApprox;
+    const Oscillation::Curve curve = Oscillation::fromTexts(prepared, m_numbers).curve(PiApprox);
     const double axisY = AxisY;
-    plotSamples(colour, [&](double x) { return oscillation.displacement(piApprox, x) + axisY; });
+    plotSamples(colour, [=](double x) { return curve.displacement(x) + axisY; });
     DrawTimeAxis();
     return true;
 }
@@ -116,15 +118,14 @@ bool Plotter::plotSuperposition(const std::array<OscillationTexts, 3> &rows)
     if (!prepareRows(texts))
         return false;
 
-    const std::array<Oscillation, 3> oscillations = {Oscillation::fromTexts(texts[0], m_numbers),
-                                                     Oscillation::fromTexts(texts[1], m_numbers),
-                                                     Oscillation::fromTexts(texts[2], m_numbers)};
-    const double piApprox = PiApprox;
+    auto curveOf = [&](const OscillationTexts &row) {
+        return Oscillation::fromTexts(row, m_numbers).curve(PiApprox);
+    };
+    const std::array curves = {curveOf(texts[0]), curveOf(texts[1]), curveOf(texts[2])};
     const double axisY = AxisY;
-    plotSamples(SuperpositionColour, [&](double x) {
-        return ((oscillations[0].displacement(piApprox, x) + axisY) +
-                oscillations[1].displacement(piApprox, x)) +
-               oscillations[2].displacement(piApprox, x);
+    plotSamples(SuperpositionColour, [=](double x) {
+        return ((curves[0].displacement(x) + axisY) + curves[1].displacement(x)) +
+               curves[2].displacement(x);
     });
     DrawTimeAxis();
     return true;
