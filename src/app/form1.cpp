@@ -1,14 +1,64 @@
 #include "form1.h"
 
+#include "picturefile.h"
+
 #include <QAccessibleWidget>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+
+namespace {
+
+const QString PngFilter = QStringLiteral("Obrázek PNG (*.png)");
+const QString PdfFilter = QStringLiteral("Dokument PDF (*.pdf)");
+
+// The desktop's own save dialog; choosing PDF or PNG there turns the name's suffix with it.
+QString askForFileName(QWidget *parent, const QString &suggested)
+{
+    QFileDialog dialog(parent, QStringLiteral("Uložit obrázek"), suggested);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({PngFilter, PdfFilter});
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString &filter) {
+                         const QString suffix =
+                             filter == PdfFilter ? QStringLiteral("pdf") : QStringLiteral("png");
+                         dialog.setDefaultSuffix(suffix);
+                         const QFileInfo typed(dialog.selectedFiles().value(0));
+                         if (!typed.completeBaseName().isEmpty())
+                             dialog.selectFile(typed.completeBaseName() + u'.' + suffix);
+                     });
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+// The picture on one page, as large as the printable area lets it be, centred.
+void printOnPage(const QImage &picture, QPrinter &printer)
+{
+    QPainter painter(&printer);
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    const QRect page = painter.viewport();
+    QRect target(QPoint(0, 0), picture.size().scaled(page.size(), Qt::KeepAspectRatio));
+    target.moveCenter(page.center());
+    painter.drawImage(target, picture);
+}
+
+} // namespace
 
 Form1::Form1(const QLocale &locale, QWidget *parent)
     : QWidget(parent)
     , m_plotter(setUpForm(), NumberText(locale))
 {
     connectButtons();
+    setUpPictureActions();
     setMessageHandler({});
+    setDialogs({});
     Form_Load();
 }
 
@@ -60,11 +110,36 @@ void Form1::connectButtons()
     connect(m_ui.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
 }
 
+void Form1::setUpPictureActions()
+{
+    // The platform's own key sequences, which a form can't name.
+    m_ui.copyPictureAction->setShortcuts(QKeySequence::Copy);
+    m_ui.savePictureAction->setShortcuts(QKeySequence::Save);
+    m_ui.printPictureAction->setShortcuts(QKeySequence::Print);
+    connect(m_ui.copyPictureAction, &QAction::triggered, this, &Form1::copyPicture);
+    connect(m_ui.savePictureAction, &QAction::triggered, this, &Form1::savePicture);
+    connect(m_ui.printPictureAction, &QAction::triggered, this, &Form1::printPicture);
+}
+
 void Form1::setMessageHandler(Plotter::MessageHandler handler)
 {
     if (!handler)
         handler = [this](const QString &text) { showMessageBox(text); };
+    m_showMessage = handler;
     m_plotter.setMessageHandler(std::move(handler));
+}
+
+void Form1::setDialogs(Dialogs dialogs)
+{
+    if (!dialogs.saveFileName)
+        dialogs.saveFileName = [this](const QString &suggested) {
+            return askForFileName(this, suggested);
+        };
+    if (!dialogs.setUpPrinter)
+        dialogs.setUpPrinter = [this](QPrinter &printer) {
+            return QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+        };
+    m_dialogs = std::move(dialogs);
 }
 
 void Form1::showMessageBox(const QString &text)
@@ -110,16 +185,73 @@ void Form1::dockStatusStrip()
     m_ui.StatusBar1->setGeometry(0, height() - stripHeight, width(), stripHeight);
 }
 
+QRect Form1::visiblePlotArea() const
+{
+    const QRect aboveStrip(0, 0, width(), m_ui.StatusBar1->y());
+    return m_ui.Picture1->rect() & aboveStrip.translated(-m_ui.Picture1->pos());
+}
+
+QImage Form1::visiblePicture() const
+{
+    return m_ui.Picture1->picture(visiblePlotArea());
+}
+
+void Form1::copyPicture()
+{
+    // As an image and as PNG data, which office suites and image editors paste.
+    const QImage picture = visiblePicture();
+    auto *data = new QMimeData;
+    data->setImageData(picture);
+    data->setData(QStringLiteral("image/png"), PictureFile::png(picture));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void Form1::savePicture()
+{
+    const QImage picture = visiblePicture();
+    const QString name =
+        QDateTime::currentDateTime().toString(QStringLiteral("'vibraton-'yyyy-MM-dd-HHmm'.png'"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString fileName = m_dialogs.saveFileName(QDir(folder).filePath(name));
+    if (fileName.isEmpty())
+        return;
+    const PictureFile::Format format = PictureFile::formatOf(fileName, PictureFile::Format::Png);
+    if (const std::optional<QString> failure = PictureFile::save(picture, fileName, format))
+        m_showMessage(QStringLiteral("Obrázek se nepodařilo uložit do souboru „%1“: %2.")
+                          .arg(QDir::toNativeSeparators(fileName), *failure));
+}
+
+void Form1::printPicture()
+{
+    const QImage picture = visiblePicture();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Vibraton"));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (m_dialogs.setUpPrinter(printer))
+        printOnPage(picture, printer);
+}
+
 void Form1::resizeEvent(QResizeEvent *)
 {
     Form_Resize();
     dockStatusStrip();
+    enablePictureActions();
 }
 
 void Form1::moveEvent(QMoveEvent *)
 {
     // On X11 the frame's size arrives after the window is first shown, often with a move.
     Form_Resize();
+    enablePictureActions();
+}
+
+void Form1::enablePictureActions()
+{
+    // An area too small to show anything has no picture to take.
+    const bool hasPicture =
+        !visiblePlotArea().isEmpty() && !m_ui.Picture1->surface().drawableSize().isEmpty();
+    for (QAction *action : m_ui.Picture1->actions())
+        action->setEnabled(hasPicture);
 }
 
 OscillationTexts Form1::rowTexts(std::size_t row) const

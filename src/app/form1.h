@@ -7,8 +7,10 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QAccessibleInterface;
+class QPrinter;
 
 // The program's one window: three input rows, the buttons and the plot area, as laid out in
 // form1.ui.
@@ -37,6 +39,20 @@ public:
     void setMessageHandler(Plotter::MessageHandler handler);
     void showMessageBox(const QString &text);
 
+    // The dialogs that saving and printing open; the defaults are the desktop's own.
+    struct Dialogs
+    {
+        // The file to save to, starting from a suggested one; empty when cancelled.
+        std::function<QString(const QString &suggested)> saveFileName;
+        // Lets the user choose and set up a printer; false when cancelled.
+        std::function<bool(QPrinter &printer)> setUpPrinter;
+    };
+    void setDialogs(Dialogs dialogs);
+
+    // The plot area as the user sees it, down to the bottom strip that lies over its last rows,
+    // at the screen's device resolution.
+    QImage visiblePicture() const;
+
     const Ui::Form1 &ui() const { return m_ui; }
     PlotArea *plotArea() const { return m_ui.Picture1; }
     const Plotter &plotter() const { return m_plotter; }
@@ -49,6 +65,11 @@ public slots:
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
+
+    // The plot area's menu.
+    void copyPicture();
+    void savePicture();
+    void printPicture();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -68,10 +89,15 @@ private:
     void Form_Resize();
     void dockStatusStrip();
     void connectButtons();
+    void setUpPictureActions();
+    void enablePictureActions();
+    QRect visiblePlotArea() const;
     OscillationTexts rowTexts(std::size_t row) const;
     void plotRow(std::size_t row);
 
     Ui::Form1 m_ui;
     std::array<RowFields, 3> m_rows{};
+    Plotter::MessageHandler m_showMessage;
+    Dialogs m_dialogs;
     Plotter m_plotter;
 };

@@ -1,6 +1,7 @@
 #include "plotarea.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
@@ -40,14 +41,40 @@ void PlotArea::resizeEvent(QResizeEvent *)
     fitSurface();
 }
 
+QRect PlotArea::devicePixelsUnder(const QRect &rect) const
+{
+    const double ratio = m_surface.devicePixelRatio();
+    return QRectF(QPointF(rect.topLeft()) * ratio, QSizeF(rect.size()) * ratio).toAlignedRect();
+}
+
+QRectF PlotArea::areaOf(const QRect &devicePixels) const
+{
+    const double ratio = m_surface.devicePixelRatio();
+    return {QPointF(devicePixels.topLeft()) / ratio, QSizeF(devicePixels.size()) / ratio};
+}
+
 void PlotArea::showChanges()
 {
     const QRect changed = m_surface.takeChangedRect();
-    if (changed.isEmpty())
-        return;
-    const double ratio = m_surface.devicePixelRatio();
-    update(QRectF(QPointF(changed.topLeft()) / ratio, QSizeF(changed.size()) / ratio)
-               .toAlignedRect());
+    if (!changed.isEmpty())
+        update(areaOf(changed).toAlignedRect());
+}
+
+QImage PlotArea::picture(const QRect &rect) const
+{
+    return m_surface.picture(devicePixelsUnder(rect));
+}
+
+void PlotArea::keyPressEvent(QKeyEvent *event)
+{
+    // The keyboard's ways to the context menu, which Qt leaves to the widget on X11.
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey)
+        return QWidget::keyPressEvent(event);
+    const QPoint centre = rect().center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, centre, mapToGlobal(centre));
+    QCoreApplication::sendEvent(this, &menu);
 }
 
 void PlotArea::paintEvent(QPaintEvent *event)
@@ -59,17 +86,14 @@ void PlotArea::paintEvent(QPaintEvent *event)
 
 void PlotArea::paintRect(QPainter &painter, const QRect &rect)
 {
-    // The image's device pixels under the rectangle, copied one to one.
-    const double ratio = m_surface.devicePixelRatio();
+    // Only where the image falls short, beyond its cap, does the background show; elsewhere
+    // the image's device pixels are copied one to one.
     const QRect drawable(QPoint(0, 0), m_surface.drawableSize());
-    const QRect source =
-        QRectF(QPointF(rect.topLeft()) * ratio, QSizeF(rect.size()) * ratio).toAlignedRect() &
-        drawable;
-    // Only where the image falls short, beyond its cap, does the background show.
-    const QRect covered(0, 0, int(drawable.width() / ratio), int(drawable.height() / ratio));
+    const QSizeF extent = areaOf(drawable).size();
+    const QRect covered(0, 0, int(extent.width()), int(extent.height())); // Whole pixels only.
     for (const QRect &uncovered : QRegion(rect) - covered)
         painter.fillRect(uncovered, QColor(PlotSurface::Background));
+    const QRect source = devicePixelsUnder(rect) & drawable;
     if (!source.isEmpty())
-        painter.drawImage(QRectF(QPointF(source.topLeft()) / ratio, QSizeF(source.size()) / ratio),
-                          m_surface.image(), source);
+        painter.drawImage(areaOf(source), m_surface.image(), source);
 }

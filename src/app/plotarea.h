@@ -21,14 +21,20 @@ public:
     void fitSurface();
     // Puts on screen what was drawn on the surface since the last call, and nothing else.
     void showChanges();
+    // The picture under a rectangle of the widget, at the screen's device resolution.
+    QImage picture(const QRect &rect) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     int largestUsefulSide() const;
     void paintRect(QPainter &painter, const QRect &rect);
+    // Between the widget's logical pixels and the surface's device pixels.
+    QRect devicePixelsUnder(const QRect &rect) const;
+    QRectF areaOf(const QRect &devicePixels) const;
 
     PlotSurface m_surface;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+class QIODevice;
+
+// The plot area's picture as it leaves the program: PNG data, a PDF page, a file.
+namespace PictureFile {
+
+enum class Format { Png, Pdf };
+
+// The format a file's name asks for by its suffix; any other name keeps the given one.
+Format formatOf(const QString &fileName, Format otherwise);
+
+// PNG data of a picture, with its resolution recorded.
+QByteArray png(const QImage &picture);
+
+// One PDF page of the picture's size on screen, a logical pixel being 1/96 inch, so that it
+// prints at the scale the user sees. The picture is embedded without loss.
+bool writePdf(const QImage &picture, QIODevice *device);
+
+// Writes the picture to a file in one step: an existing file is replaced only by the whole
+// new one, and a failure leaves no partial file. On failure, says in Czech what went wrong.
+std::optional<QString> save(const QImage &picture, const QString &fileName, Format format);
+
+} // namespace PictureFile
