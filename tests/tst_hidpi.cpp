@@ -2,6 +2,7 @@
 #include "pixels.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -16,6 +17,7 @@ private slots:
     void layoutScales();
     void textIsDrawnAtDeviceResolution();
     void curvesAreOneDevicePixelThick();
+    void savedPictureHasTheScreensPixels();
 };
 
 namespace {
@@ -85,6 +87,32 @@ void TestHighDensity::curvesAreOneDevicePixelThick()
     const double ratio = double(countOf(dense, Blue)) / countOf(single.image(), Blue);
     QVERIFY2(ratio > 1.6 && ratio < 2.4, qPrintable(QString::number(ratio)));
     QVERIFY(detailedBlocks(pixelsOf(dense, Blue).convertToFormat(QImage::Format_RGB32)) > 500);
+}
+
+void TestHighDensity::savedPictureHasTheScreensPixels()
+{
+    // At double density the saved picture holds the screen's device pixels, at 192 dpi.
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("graf.png");
+    Form1 form;
+    form.setDialogs({[&](const QString &) { return fileName; }, {}});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.Command1_Click();
+    form.Command5_Click();
+    QCoreApplication::processEvents();
+    form.ui().savePictureAction->trigger();
+    const QImage saved(fileName);
+    QCOMPARE(saved.dotsPerMeterX(), 7559);
+    const QRect area =
+        form.ui().Picture1->geometry() & QRect(0, 0, form.width(), form.ui().StatusBar1->y());
+    QCOMPARE(saved.size(), area.size() * 2);
+    // What the plot area paints, as the screen shows it where the strip doesn't cover it.
+    const QImage painted = form.ui().Picture1->grab().toImage();
+    QCOMPARE(painted.devicePixelRatio(), 2.0);
+    QVERIFY(saved == painted.copy(QRect(QPoint(0, 0), area.size() * 2))
+                         .convertToFormat(saved.format()));
+    QVERIFY(countOf(saved, Blue) > 1000);
 }
 
 QTEST_MAIN(TestHighDensity)
