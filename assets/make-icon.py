@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the window icon: one period of a red sine, rising first, across a black axis, on white.
 
 Writes vibraton-SIDE.png at the icon theme's usual sizes, and vibraton.svg, the same picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardsticks for start-up time and memory: the least a Qt Widgets program can do to put a
 // window of the main window's client size on screen, built with the same flags as vibraton.
 // With --caption the window also shows one line of text, so it pays what any text costs once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One plot command end to end (parameters, sampling, drawing into the surface, axis) beside a
 // bare loop of the same sine calls, at the design width and on a 4K-wide plot area.
 #include "plotter.h"

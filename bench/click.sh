@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Time from a click on a button to the window's last update, for each command, at the window's
 # default size and at 3840×2160.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // click_probe [-n COUNT] [-w WARMUP] [-q QUIET_MS] [-p X,Y] [-r WIDTHxHEIGHT] [-v] WINDOW [X,Y]
 //
 // Clicks at X,Y (pixels from the top-left corner of WINDOW's client area) COUNT times (default

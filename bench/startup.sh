@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time and peak memory of vibraton beside a bare Qt Widgets window.
 #
 #   bench/startup.sh [RUNS]     (after cmake --build --preset default; RUNS defaults to 30)

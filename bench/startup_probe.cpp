@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // startup_probe PROGRAM [ARGS...]
 //
 // Starts PROGRAM on $DISPLAY and reports how long it took to map its first top-level window

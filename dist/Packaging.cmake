@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Debian package of what `cmake --install` installs:  cpack --preset package
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vibraton)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the plot commands on arbitrary field texts and plot-area sizes, the way the window does,
 // and checks what the user could observe: only the two known messages, nothing drawn when a
 // text is refused, and an image that stays within its cap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary text to NumberText in the C and Czech locales and checks that what it accepts
 // is a finite number that survives a trip through toText and back.
 

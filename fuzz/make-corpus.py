@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the fuzz targets' seed corpora: texts users type, paste or mistype, and the defaults.
 
 Run from anywhere; rewrites fuzz/corpus/numbertext/ and fuzz/corpus/command/ in place.

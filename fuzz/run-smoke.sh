@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each fuzz target for a while on a scratch copy of its seed corpus, so the repository's
 # corpus stays as committed, and fails on the first finding.
 #
