@@ -193,7 +193,9 @@ void TestPictureMenu::savedPictureIsWhatTheScreenShows()
     QTest::keySequence(&window.form, QKeySequence::Save);
     QCOMPARE(window.messages, QStringList());
     QCOMPARE(window.suggestions.size(), 1);
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QDir(pictures).exists())
+        pictures = QDir::homePath();
     QVERIFY(QRegularExpression(QRegularExpression::escape(pictures) +
                                R"(/vibraton-\d{4}-\d\d-\d\d-\d{4}\.png)")
                 .match(window.suggestions.first())

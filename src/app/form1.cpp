@@ -212,8 +212,11 @@ void Form1::savePicture()
     const QImage picture = visiblePicture();
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'vibraton-'yyyy-MM-dd-HHmm'.png'"));
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    const QString fileName = m_dialogs.saveFileName(QDir(folder).filePath(name));
+    // The pictures folder if the user has one, else the home folder.
+    QDir folder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    if (!folder.exists())
+        folder = QDir::home();
+    const QString fileName = m_dialogs.saveFileName(folder.filePath(name));
     if (fileName.isEmpty())
         return;
     const PictureFile::Format format = PictureFile::formatOf(fileName, PictureFile::Format::Png);
