@@ -3,8 +3,8 @@
 #include "pixels.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The window on a screen of twice the usual density (run with QT_SCALE_FACTOR=2): the layout
@@ -111,8 +111,8 @@ void TestHighDensity::savedPictureHasTheScreensPixels()
     // What the plot area paints, as the screen shows it where the strip doesn't cover it.
     const QImage painted = form.ui().Picture1->grab().toImage();
     QCOMPARE(painted.devicePixelRatio(), 2.0);
-    QVERIFY(saved == painted.copy(QRect(QPoint(0, 0), area.size() * 2))
-                         .convertToFormat(saved.format()));
+    QVERIFY(saved ==
+            painted.copy(QRect(QPoint(0, 0), area.size() * 2)).convertToFormat(saved.format()));
     QVERIFY(countOf(saved, Blue) > 1000);
 }
 
