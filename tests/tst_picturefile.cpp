@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "pdf.h"
 #include "picturefile.h"
 #include "plotter.h"
 
 #include <QImageReader>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,8 +21,6 @@ private slots:
     void pictureIsOnlyTheDrawableArea();
     void pdfIsOnePageOfTheSizeOnScreen_data();
     void pdfIsOnePageOfTheSizeOnScreen();
-    void formatFollowsTheSuffix_data();
-    void formatFollowsTheSuffix();
     void folderThatCannotTakeTheFile_data();
     void folderThatCannotTakeTheFile();
     void replacingIsAllOrNothing();
@@ -110,37 +108,10 @@ void TestPictureFile::pdfIsOnePageOfTheSizeOnScreen()
     const QString fileName = folder.filePath("graf.pdf");
     QCOMPARE(PictureFile::save(wholePicture(plotted(ratio)), fileName, PictureFile::Format::Pdf),
              std::nullopt);
-    const QByteArray pdf = contentsOf(fileName);
-    QVERIFY(pdf.startsWith("%PDF-"));
-    QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page/"),
-             1);
-    const QRegularExpressionMatch box = QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")
-                                            .match(QString::fromLatin1(pdf));
-    QVERIFY(box.hasMatch());
-    QCOMPARE(box.captured(1).toDouble(), 439.0);
-    QCOMPARE(box.captured(2).toDouble(), 217.0);
-    QVERIFY2(!pdf.contains("/DCTDecode"), "the picture is embedded as lossy JPEG");
-}
-
-void TestPictureFile::formatFollowsTheSuffix_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<PictureFile::Format>("otherwise");
-    QTest::addColumn<PictureFile::Format>("format");
-    using enum PictureFile::Format;
-    QTest::newRow("png") << "a/graf.png" << Pdf << Png;
-    QTest::newRow("PDF in capitals") << "graf.PDF" << Png << Pdf;
-    QTest::newRow("no suffix") << "graf" << Pdf << Pdf;
-    QTest::newRow("another suffix") << "graf.jpg" << Png << Png;
-    QTest::newRow("pdf folder") << "graf.pdf/obrazek" << Png << Png;
-}
-
-void TestPictureFile::formatFollowsTheSuffix()
-{
-    QFETCH(QString, fileName);
-    QFETCH(PictureFile::Format, otherwise);
-    QFETCH(PictureFile::Format, format);
-    QCOMPARE(PictureFile::formatOf(fileName, otherwise), format);
+    const PdfPages pages(fileName);
+    QCOMPARE(pages.count, 1);
+    QCOMPARE(pages.size, QSizeF(439, 217));
+    QVERIFY2(!pages.lossy, "the picture is embedded as lossy JPEG");
 }
 
 void TestPictureFile::folderThatCannotTakeTheFile_data()

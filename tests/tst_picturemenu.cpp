@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
+#include "pdf.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -26,8 +27,8 @@ private slots:
     void copyTakesThePictureOnlyFromThePlotArea();
     void savedPictureIsWhatTheScreenShows_data();
     void savedPictureIsWhatTheScreenShows();
-    void failedSaveSaysWhy();
-    void cancelledSaveWritesNothing();
+    void failedOrCancelledSaveWritesNothing_data();
+    void failedOrCancelledSaveWritesNothing();
     void printsOnOneLandscapePage_data();
     void printsOnOneLandscapePage();
 };
@@ -84,12 +85,6 @@ void onMenu(std::function<void(QMenu *)> check, bool *seen)
             menu->close();
         }
     });
-}
-
-QByteArray contentsOf(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -205,26 +200,31 @@ void TestPictureMenu::savedPictureIsWhatTheScreenShows()
     QVERIFY(saved == window.onScreen().convertToFormat(saved.format()));
 }
 
-void TestPictureMenu::failedSaveSaysWhy()
+void TestPictureMenu::failedOrCancelledSaveWritesNothing_data()
 {
-    Window window;
-    const QImage before = window.ui().Picture1->surface().image().copy();
-    window.answer = "/nonexistent/graf.png";
-    window.ui().savePictureAction->trigger();
-    QCOMPARE(window.messages,
-             QStringList{"Obrázek se nepodařilo uložit do souboru "
-                         "„/nonexistent/graf.png“: složka /nonexistent neexistuje."});
-    QVERIFY(!QFile::exists(window.answer));
-    QCOMPARE(window.ui().Picture1->surface().image(), before);
-    QCOMPARE(window.ui().Text1->text(), "1");
+    QTest::addColumn<QString>("answer"); // Empty: cancelled.
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("cancelled") << QString() << QStringList();
+    QTest::newRow("no such folder") << "/nonexistent/graf.png"
+                                    << QStringList{"Obrázek se nepodařilo uložit do souboru "
+                                                   "„/nonexistent/graf.png“: složka /nonexistent "
+                                                   "neexistuje."};
 }
 
-void TestPictureMenu::cancelledSaveWritesNothing()
+void TestPictureMenu::failedOrCancelledSaveWritesNothing()
 {
+    // Nothing is written, and the picture and the fields stay as they were.
+    QFETCH(QString, answer);
+    QFETCH(QStringList, messages);
     Window window;
+    const QImage before = window.ui().Picture1->surface().image().copy();
+    window.answer = answer;
     window.ui().savePictureAction->trigger();
     QCOMPARE(window.suggestions.size(), 1);
-    QCOMPARE(window.messages, QStringList());
+    QCOMPARE(window.messages, messages);
+    QVERIFY(answer.isEmpty() || !QFile::exists(answer));
+    QCOMPARE(window.ui().Picture1->surface().image(), before);
+    QCOMPARE(window.ui().Text1->text(), "1");
 }
 
 void TestPictureMenu::printsOnOneLandscapePage_data()
@@ -247,13 +247,9 @@ void TestPictureMenu::printsOnOneLandscapePage()
     QCOMPARE(QFile::exists(printed), !cancelled);
     if (cancelled)
         return;
-    const QByteArray pdf = contentsOf(printed);
-    QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page/"),
-             1);
-    const QRegularExpressionMatch box = QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")
-                                            .match(QString::fromLatin1(pdf));
-    QVERIFY(box.hasMatch());
-    QVERIFY(box.captured(1).toDouble() > box.captured(2).toDouble());
+    const PdfPages pages(printed);
+    QCOMPARE(pages.count, 1);
+    QVERIFY(pages.size.width() > pages.size.height());
 }
 
 QTEST_MAIN(TestPictureMenu)
