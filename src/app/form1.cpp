@@ -27,15 +27,15 @@ QString askForFileName(QWidget *parent, const QString &suggested)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({PngFilter, PdfFilter});
     dialog.setDefaultSuffix(QStringLiteral("png"));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog](const QString &filter) {
-                         const QString suffix =
-                             filter == PdfFilter ? QStringLiteral("pdf") : QStringLiteral("png");
-                         dialog.setDefaultSuffix(suffix);
-                         const QFileInfo typed(dialog.selectedFiles().value(0));
-                         if (!typed.completeBaseName().isEmpty())
-                             dialog.selectFile(typed.completeBaseName() + u'.' + suffix);
-                     });
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+            const QString suffix =
+                filter == PdfFilter ? QStringLiteral("pdf") : QStringLiteral("png");
+            dialog.setDefaultSuffix(suffix);
+            const QFileInfo typed(dialog.selectedFiles().value(0));
+            if (!typed.completeBaseName().isEmpty())
+                dialog.selectFile(typed.dir().filePath(typed.completeBaseName() + u'.' + suffix));
+        });
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
