@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 #include "pixels.h"
+#include "screen.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -680,15 +681,10 @@ void TestForm1::screenShowsThePictureAfterEveryCommand()
         for (const char *command : commands) {
             window.click(command);
             QCoreApplication::processEvents();
-            // The plot area as far as the bottom strip, which lies over its last rows.
-            const PlotArea *area = window.form.plotArea();
-            const QRect visible(
-                QPoint(0, 0), QSize(area->width(), window.control("StatusBar1")->y() - area->y()));
-            const QImage onScreen = area->screen()
-                                        ->grabWindow(window.form.winId())
-                                        .toImage()
-                                        .copy(visible.translated(area->pos()));
-            const QImage picture = window.image().copy(visible).convertToFormat(onScreen.format());
+            const QImage onScreen = plotAreaOnScreen(window.form);
+            const QImage picture = window.image()
+                                       .copy(QRect(QPoint(0, 0), onScreen.size()))
+                                       .convertToFormat(onScreen.format());
             QVERIFY2(onScreen == picture,
                      qPrintable(QString("after %1 with amplitude %2").arg(command, amplitudes[i])));
         }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 #include "pdf.h"
+#include "screen.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -59,13 +60,7 @@ struct Window
     }
 
     const Ui::Form1 &ui() const { return form.ui(); }
-    // The plot area on screen, as far as the bottom strip.
-    QImage onScreen() const
-    {
-        const QRect area =
-            ui().Picture1->geometry() & QRect(0, 0, form.width(), ui().StatusBar1->y());
-        return form.screen()->grabWindow(form.winId()).toImage().copy(area);
-    }
+    QImage onScreen() const { return plotAreaOnScreen(form); }
 
     Form1 form{QLocale::c()};
     QStringList messages;

@@ -219,7 +219,7 @@ void Form1::savePicture()
     const QString fileName = m_dialogs.saveFileName(folder.filePath(name));
     if (fileName.isEmpty())
         return;
-    const PictureFile::Format format = PictureFile::formatOf(fileName, PictureFile::Format::Png);
+    const PictureFile::Format format = PictureFile::formatOf(fileName);
     if (const std::optional<QString> failure = PictureFile::save(picture, fileName, format))
         m_showMessage(QStringLiteral("Obrázek se nepodařilo uložit do souboru „%1“: %2.")
                           .arg(QDir::toNativeSeparators(fileName), *failure));

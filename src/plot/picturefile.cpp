@@ -49,14 +49,11 @@ std::optional<QString> obstacleTo(const QString &fileName)
 
 } // namespace
 
-PictureFile::Format PictureFile::formatOf(const QString &fileName, Format otherwise)
+PictureFile::Format PictureFile::formatOf(const QString &fileName)
 {
-    const QString suffix = QFileInfo(fileName).suffix();
-    if (suffix.compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0)
-        return Format::Pdf;
-    if (suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
-        return Format::Png;
-    return otherwise;
+    const bool pdf =
+        QFileInfo(fileName).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    return pdf ? Format::Pdf : Format::Png;
 }
 
 QByteArray PictureFile::png(const QImage &picture)

@@ -14,8 +14,8 @@ namespace PictureFile {
 
 enum class Format { Png, Pdf };
 
-// The format a file's name asks for by its suffix; any other name keeps the given one.
-Format formatOf(const QString &fileName, Format otherwise);
+// The format a file's name asks for: PDF for a name ending in ".pdf", else PNG.
+Format formatOf(const QString &fileName);
 
 // PNG data of a picture, with its resolution recorded.
 QByteArray png(const QImage &picture);
