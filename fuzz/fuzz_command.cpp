@@ -34,7 +34,7 @@ constexpr size_t HeaderSize = 11;
 // A cap far below a real screen's keeps each input's images cheap to allocate, copy and compare,
 // while large areas still run into it: 20000 units pass it at every device pixel ratio below.
 constexpr int MaximumUnits = 20000;
-constexpr int MaximumSide = 512;
+constexpr int MaximumSidePixels = 512;
 constexpr uint8_t Separator = 0xFF; // Never part of UTF-8, so any text can sit between them.
 constexpr std::array<double, 8> DevicePixelRatios = {1.0, 1.25, 1.5, 2.0, 3.0, 0.5, 4.0, 1.75};
 
@@ -83,9 +83,9 @@ std::array<QString, 9> fieldTexts(const Input &input)
 void checkImage(const PlotSurface &surface)
 {
     const QImage &image = surface.image();
-    check(image.width() <= MaximumSide && image.height() <= MaximumSide);
-    check(surface.drawableSize().width() <= image.width());
-    check(surface.drawableSize().height() <= image.height());
+    check(image.width() <= MaximumSidePixels && image.height() <= MaximumSidePixels);
+    check(surface.drawablePixels().width() <= image.width());
+    check(surface.drawablePixels().height() <= image.height());
 }
 
 void run(Command command, Plotter &plotter, const std::array<OscillationTexts, 3> &rows,
@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QLocale locale = options & 1 ? QLocale(QLocale::Czech) : QLocale::c();
 
     PlotSurface surface(DevicePixelRatios[(options >> 1) & 7]);
-    surface.setMaximumSide(MaximumSide);
+    surface.setMaximumSidePixels(MaximumSidePixels);
     surface.resize(float(input.units(3)), float(input.units(5)));
     checkImage(surface);
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form1.h"
 #include "pixels.h"
-#include "screen.h"
+#include "windowfixture.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -53,6 +52,8 @@ private slots:
     void longPastesAreReadWhole();
     void screenShowsThePictureAfterEveryCommand();
     void imageIsCappedByTheScreen();
+    void beyondTheCapTheScreenShowsBackground_data();
+    void beyondTheCapTheScreenShowsBackground();
     void messageBox();
     void thousandCommandsLeaveMemoryFlat();
 };
@@ -61,38 +62,8 @@ Q_DECLARE_METATYPE(QRect)
 
 namespace {
 
-constexpr QRgb Black = qRgb(0, 0, 0);
-constexpr QRgb White = qRgb(255, 255, 255);
-
-// A window with its messages recorded instead of shown.
-struct Window
-{
-    Window()
-    {
-        form.setMessageHandler([this](const QString &text) { messages << text; });
-    }
-
-    template <typename W = QWidget> W *control(const char *name) const
-    {
-        return form.findChild<W *>(QString::fromLatin1(name));
-    }
-    void click(const char *button) const { QTest::mouseClick(control(button), Qt::LeftButton); }
-    void setText(const char *field, const QString &text) const
-    {
-        control<QLineEdit>(field)->setText(text);
-    }
-    const QImage &image() const { return form.plotArea()->surface().image(); }
-    // Shows the window sized so that the plot area has its designed height, 4335 units, and
-    // so the axis at 2167.5; it is 8745 units wide.
-    void showAtDesignHeight()
-    {
-        form.show();
-        form.resize(584, 431);
-    }
-
-    Form1 form{QLocale::c()};
-    QStringList messages;
-};
+constexpr QRgb Black = AxisColour;
+constexpr QRgb White = PlotSurface::Background;
 
 QRect unitsOf(const QWidget *widget)
 {
@@ -168,8 +139,8 @@ void TestForm1::controls()
     QFETCH(QString, text);
     QFETCH(bool, bold);
 
-    Window window;
-    QCOMPARE(window.form.windowTitle(), "Vibraton 0.94");
+    WindowFixture window;
+    QCOMPARE(window.form.windowTitle(), "Vibraton " VIBRATON_VERSION);
     QCOMPARE(window.form.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).size(), 31);
     QWidget *control = window.control(qPrintable(name));
     QVERIFY(control);
@@ -186,7 +157,7 @@ void TestForm1::controls()
 
 void TestForm1::colourKeys()
 {
-    Window window;
+    WindowFixture window;
     const QImage shown = window.form.grab().toImage();
     QCOMPARE(shown.pixel(376, 24), qRgb(0, 0, 255));
     QCOMPARE(shown.pixel(399, 48), qRgb(255, 0, 0));
@@ -198,7 +169,7 @@ void TestForm1::captionsFit()
 {
     // At the design geometry nothing is clipped: every caption and default text fits its
     // control, margins and frames included.
-    Window window;
+    WindowFixture window;
     for (auto *label : window.form.findChildren<QLabel *>()) {
         const QFontMetrics metrics(label->font());
         QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
@@ -224,7 +195,7 @@ void TestForm1::captionsFit()
 
 void TestForm1::focusOrder()
 {
-    Window window;
+    WindowFixture window;
     window.form.show();
     QVERIFY(QTest::qWaitForWindowActive(&window.form));
     QCOMPARE(QApplication::focusWidget(), window.control("Command1"));
@@ -267,7 +238,7 @@ void TestForm1::fieldsNamedForScreenReaders()
     QFETCH(QString, field);
     QFETCH(QString, label);
     QFETCH(QString, name);
-    Window window;
+    WindowFixture window;
     QWidget *control = window.control(qPrintable(field));
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
     QVERIFY(accessible);
@@ -309,7 +280,7 @@ void TestForm1::buttonsNamedByCaptions()
     QFETCH(QString, button);
     QFETCH(QString, name);
     QFETCH(QString, description);
-    Window window;
+    WindowFixture window;
     QAccessibleInterface *accessible =
         QAccessible::queryAccessibleInterface(window.control(qPrintable(button)));
     QCOMPARE(accessible->role(), QAccessible::Button);
@@ -323,11 +294,11 @@ void TestForm1::everyReachableControlHasAName()
 {
     // Walk the tree a screen reader sees from the window down: every control the keyboard can
     // reach is in it and has a name, and no two fields share one.
-    Window window;
+    WindowFixture window;
     window.form.show();
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&window.form);
     QCOMPARE(root->role(), QAccessible::Window);
-    QCOMPARE(root->text(QAccessible::Name), "Vibraton 0.94");
+    QCOMPARE(root->text(QAccessible::Name), "Vibraton " VIBRATON_VERSION);
     QSet<QObject *> seen;
     QSet<QString> fieldNames;
     std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
@@ -348,7 +319,7 @@ void TestForm1::everyReachableControlHasAName()
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
         QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
     }
-    QCOMPARE(QAccessible::queryAccessibleInterface(window.form.plotArea())->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.plotArea())->text(QAccessible::Name),
              "Pole grafu");
 }
 
@@ -356,14 +327,14 @@ void TestForm1::axisDrawnAtLoad()
 {
     // Drawn before the window is shown, at the design middle across the design width, and
     // still there once the window is shown and resized.
-    Window window;
-    QCOMPARE(window.form.plotter().axisY(), 2167.5);
-    QCOMPARE(window.form.plotter().plotWidth(), 8775.0);
+    WindowFixture window;
+    QCOMPARE(window.plotter().axisY(), 2167.5);
+    QCOMPARE(window.plotter().plotWidth(), 8775.0);
     QCOMPARE(countOf(window.image(), Black), 585);
     QCOMPARE(countOf(window.image(), Black, QRect(0, 144, 585, 1)), 585);
     window.form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window.form));
-    const QImage shown = window.form.plotArea()->grab().toImage();
+    const QImage shown = window.plotArea()->grab().toImage();
     QCOMPARE(shown.pixel(0, 144), Black);
     QCOMPARE(shown.pixel(582, 144), Black);
     QCOMPARE(shown.pixel(300, 143), White);
@@ -385,14 +356,14 @@ void TestForm1::plotAreaFollowsTheWindow()
 {
     QFETCH(QSize, client);
     QFETCH(QSize, plotUnits);
-    Window window;
+    WindowFixture window;
     window.form.show();
     window.form.resize(client);
-    QCOMPARE(window.form.outerSizeInUnits(), (client + QSize(8, 27)) * 15);
-    QCOMPARE(window.form.plotArea()->size() * 15, plotUnits);
-    QCOMPARE(window.form.plotArea()->pos(), QPoint(0, 128));
+    QCOMPARE(window.outerSizeInUnits(), (client + QSize(8, 27)) * 15);
+    QCOMPARE(window.plotArea()->size() * 15, plotUnits);
+    QCOMPARE(window.plotArea()->pos(), QPoint(0, 128));
     // Resizing draws nothing and leaves the metrics for the next command.
-    QCOMPARE(window.form.plotter().axisY(), 2167.5);
+    QCOMPARE(window.plotter().axisY(), 2167.5);
     QCOMPARE(countOf(window.image(), Black), 585);
     // The bottom strip stays docked across the full width.
     QCOMPARE(window.control("StatusBar1")->geometry(),
@@ -401,15 +372,15 @@ void TestForm1::plotAreaFollowsTheWindow()
 
 void TestForm1::clearAfterResize()
 {
-    Window window;
+    WindowFixture window;
     window.form.show();
     window.click("Command1");
     window.form.resize(400, 300);
     window.click("Command2");
     // The plot area is 399 by 158 pixels: one axis on row 79, nothing else.
-    QCOMPARE(window.form.plotter().axisY(), 1185.0);
-    QCOMPARE(window.form.plotter().plotWidth(), 5985.0);
-    const QSize area = window.form.plotArea()->surface().drawableSize();
+    QCOMPARE(window.plotter().axisY(), 1185.0);
+    QCOMPARE(window.plotter().plotWidth(), 5985.0);
+    const QSize area = window.plotArea()->surface().drawablePixels();
     QCOMPARE(area, QSize(399, 158));
     QCOMPARE(countOf(window.image(), Black, QRect(QPoint(0, 0), area)), 399);
     QCOMPARE(countOf(window.image(), Black, QRect(0, 79, 399, 1)), 399);
@@ -431,7 +402,7 @@ void TestForm1::pictureSurvives_data()
 void TestForm1::pictureSurvives()
 {
     QFETCH(QString, how);
-    Window window;
+    WindowFixture window;
     window.form.show();
     window.click("Command1");
     window.click("Command5");
@@ -450,7 +421,7 @@ void TestForm1::pictureSurvives()
         window.form.showNormal();
     } else if (how == "huge") {
         window.form.resize(1000000, 1000000);
-        const int cap = window.form.plotArea()->surface().maximumSide();
+        const int cap = window.plotArea()->surface().maximumSidePixels();
         QVERIFY(window.image().width() <= cap && window.image().height() <= cap);
         window.click("Command1");
         window.click("Command5");
@@ -470,7 +441,8 @@ void TestForm1::buttonsPlotTheirRows_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QRgb>("colour");
     QTest::addColumn<QPoint>("pixel");
-    // The design-height sample at 1000 units: row 1 at 1975.4152, row 2 at 500 too.
+    // The design-height sample at 1000 units: row 1 at 1975.4152, row 2 at 500 too. The rows'
+    // colours are pinned here, once.
     QTest::newRow("row 1") << "Command1" << qRgb(0, 0, 255) << QPoint(66, 131);
     QTest::newRow("row 2") << "Command3" << qRgb(255, 0, 0) << QPoint(33, 131);
     QTest::newRow("row 3") << "Command4" << qRgb(102, 153, 51) << QPoint(33, 139);
@@ -481,7 +453,7 @@ void TestForm1::buttonsPlotTheirRows()
     QFETCH(QString, button);
     QFETCH(QRgb, colour);
     QFETCH(QPoint, pixel);
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.click(qPrintable(button));
     QVERIFY(window.messages.isEmpty());
@@ -497,7 +469,7 @@ void TestForm1::buttonsPlotTheirRows()
 
 void TestForm1::notANumberThroughTheWindow()
 {
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.click("Command2");
     const QImage before = window.image().copy();
@@ -521,20 +493,20 @@ void TestForm1::amplitudeWarningThroughTheWindow()
 {
     QFETCH(QString, amplitude);
     QFETCH(bool, warns);
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.setText("Text3", amplitude);
     window.click("Command1");
-    QCOMPARE(window.form.plotter().axisY(), 2167.5);
+    QCOMPARE(window.plotter().axisY(), 2167.5);
     QCOMPARE(window.messages,
              warns ? QStringList{"Amplituda je větší než je pole grafu."} : QStringList{});
-    QVERIFY(countOf(window.image(), qRgb(0, 0, 255)) > 0);
+    QVERIFY(countOf(window.image(), RowPlotColours[0]) > 0);
     QCOMPARE(window.control<QLineEdit>("Text3")->text(), amplitude);
 }
 
 void TestForm1::superpositionThroughTheWindow()
 {
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.click("Command2");
     window.click("Command5");
@@ -546,8 +518,7 @@ void TestForm1::superpositionThroughTheWindow()
 
 void TestForm1::messageBox()
 {
-    Window window;
-    window.form.setMessageHandler({}); // The real box.
+    WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop); // The real box.
     window.form.show();
     window.setText("Text1", "");
     bool checked = false;
@@ -582,7 +553,7 @@ long peakResidentKiB()
 
 void TestForm1::thousandCommandsLeaveMemoryFlat()
 {
-    Window window;
+    WindowFixture window;
     window.form.show();
     const char *commands[] = {"Command1", "Command3", "Command4", "Command5", "Command2"};
     auto run = [&](int count) {
@@ -603,8 +574,8 @@ void TestForm1::resizeWhileTheWarningIsUp_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QRgb>("colour");
-    QTest::newRow("Kreslit") << "Command3" << qRgb(255, 0, 0);
-    QTest::newRow("Složit") << "Command5" << Black;
+    QTest::newRow("Kreslit") << "Command3" << RowPlotColours[1];
+    QTest::newRow("Složit") << "Command5" << SuperpositionColour;
 }
 
 void TestForm1::resizeWhileTheWarningIsUp()
@@ -613,21 +584,18 @@ void TestForm1::resizeWhileTheWarningIsUp()
     // for the area as it is, its axis at the new middle across the new width.
     QFETCH(QString, button);
     QFETCH(QRgb, colour);
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.click("Command2");
     window.setText("Text6", "300");
-    window.form.setMessageHandler([&](const QString &text) {
-        window.messages << text;
-        window.form.resize(800, 600);
-    });
+    window.whenTold = [&](const QString &) { window.form.resize(800, 600); };
     window.click(qPrintable(button));
     QCOMPARE(window.messages, QStringList{"Amplituda je větší než je pole grafu."});
     // 799 by 458 pixels now: the axis on row 229 reaches the last column, and so does the curve.
-    const QSize area = window.form.plotArea()->surface().drawableSize();
+    const QSize area = window.plotArea()->surface().drawablePixels();
     QCOMPARE(area, QSize(799, 458));
-    QCOMPARE(window.form.plotter().axisY(), 3435.0);
-    QCOMPARE(window.form.plotter().plotWidth(), 11985.0);
+    QCOMPARE(window.plotter().axisY(), 3435.0);
+    QCOMPARE(window.plotter().plotWidth(), 11985.0);
     QCOMPARE(countOf(window.image(), Black, QRect(0, 229, 799, 1)), 799);
     QVERIFY(countOf(window.image(), colour, QRect(700, 0, 99, 458)) > 0);
     // Nothing was cut off at the old area's bottom (row 288): the curve goes on below it.
@@ -648,7 +616,7 @@ void TestForm1::longPastesAreReadWhole()
     // A pasted text is never cut at a length limit into another number.
     QFETCH(QString, pasted);
     QFETCH(QStringList, messages);
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     window.click("Command2");
     window.click("Command1");
@@ -669,7 +637,7 @@ void TestForm1::screenShowsThePictureAfterEveryCommand()
 {
     // Each command repaints only what it changed; what reaches the screen must still be the
     // whole picture, with no stale pixel left anywhere in the plot area.
-    Window window;
+    WindowFixture window;
     window.showAtDesignHeight();
     QVERIFY(QTest::qWaitForWindowExposed(&window.form));
     const char *commands[] = {"Command1", "Command3", "Command4", "Command5", "Command2",
@@ -681,7 +649,7 @@ void TestForm1::screenShowsThePictureAfterEveryCommand()
         for (const char *command : commands) {
             window.click(command);
             QCoreApplication::processEvents();
-            const QImage onScreen = plotAreaOnScreen(window.form);
+            const QImage onScreen = window.onScreen();
             const QImage picture = window.image()
                                        .copy(QRect(QPoint(0, 0), onScreen.size()))
                                        .convertToFormat(onScreen.format());
@@ -694,7 +662,7 @@ void TestForm1::screenShowsThePictureAfterEveryCommand()
 void TestForm1::imageIsCappedByTheScreen()
 {
     // A window far larger than the screen gets no image larger than the screen can show.
-    Window window;
+    WindowFixture window;
     window.form.show();
     window.form.resize(1000000, 1000000);
     const QScreen *screen = window.form.screen();
@@ -702,7 +670,36 @@ void TestForm1::imageIsCappedByTheScreen()
     const int side = std::max(desktop.width(), desktop.height());
     QVERIFY(window.image().width() <= side && window.image().height() <= side);
     window.click("Command5");
-    QCOMPARE(window.form.plotter().sampleX(), side * 15.0 + 1);
+    QCOMPARE(window.plotter().sampleX(), side * 15.0 + 1);
+}
+
+void TestForm1::beyondTheCapTheScreenShowsBackground_data()
+{
+    QTest::addColumn<bool>("drawnBeforeTheCap");
+    QTest::newRow("cap set on an empty image") << false;
+    QTest::newRow("cap lowered under the curves") << true;
+}
+
+void TestForm1::beyondTheCapTheScreenShowsBackground()
+{
+    // The image holds 200 × 200 pixels; the rest of the plot area shows the background, also
+    // where the image itself still holds curves drawn before the cap was lowered.
+    QFETCH(bool, drawnBeforeTheCap);
+    WindowFixture window;
+    window.showAtDesignHeight();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    if (drawnBeforeTheCap)
+        window.showWithTheDefaultCurves();
+    window.plotArea()->surface().setMaximumSidePixels(200);
+    window.click("Command5");
+    window.plotArea()->update();
+    QCoreApplication::processEvents();
+    const QImage onScreen = window.onScreen().convertToFormat(QImage::Format_RGB32);
+    const QRect image(0, 0, 200, 200);
+    const int background = countOf(onScreen, PlotSurface::Background);
+    QCOMPARE(background - countOf(onScreen, PlotSurface::Background, image),
+             onScreen.width() * onScreen.height() - image.width() * image.height());
+    QCOMPARE(countOf(onScreen, Black, QRect(0, 144, 200, 1)), 200); // The axis, within the cap.
 }
 
 QTEST_MAIN(TestForm1)

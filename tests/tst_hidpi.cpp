@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form1.h"
 #include "pixels.h"
+#include "plotbench.h"
+#include "windowfixture.h"
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,11 +21,12 @@ private slots:
     void textIsDrawnAtDeviceResolution();
     void curvesAreOneDevicePixelThick();
     void savedPictureHasTheScreensPixels();
+    void repaintCoversEveryChangedDevicePixel();
 };
 
 namespace {
 
-constexpr QRgb Blue = qRgb(0, 0, 255);
+constexpr QRgb Blue = RowPlotColours[0];
 
 // 2×2 blocks of a picture drawn at double density that are not one flat colour: none where
 // the picture was merely blown up.
@@ -43,29 +46,29 @@ int detailedBlocks(const QImage &image)
 
 void TestHighDensity::initTestCase()
 {
-    Form1 form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    if (form.devicePixelRatio() != 2)
+    WindowFixture window;
+    window.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    if (window.form.devicePixelRatio() != 2)
         QSKIP("needs QT_SCALE_FACTOR=2");
 }
 
 void TestHighDensity::layoutScales()
 {
-    Form1 form;
-    form.show();
+    WindowFixture window;
+    window.form.show();
     // Logical geometry is as designed; the window covers twice as many device pixels.
-    QCOMPARE(form.ui().Command1->geometry(), QRect(416, 16, 57, 25));
-    const QImage shown = form.grab().toImage();
+    QCOMPARE(window.control("Command1")->geometry(), QRect(416, 16, 57, 25));
+    const QImage shown = window.form.grab().toImage();
     QCOMPARE(shown.size(), QSize(584, 435) * 2);
-    QCOMPARE(form.plotArea()->surface().drawableSize(), form.plotArea()->size() * 2);
+    QCOMPARE(window.plotArea()->surface().drawablePixels(), window.plotArea()->size() * 2);
 }
 
 void TestHighDensity::textIsDrawnAtDeviceResolution()
 {
-    Form1 form;
-    form.show();
-    QLabel *title = form.ui().Label4;
+    WindowFixture window;
+    window.form.show();
+    auto *title = window.control<QLabel>("Label4");
     const QImage text = title->grab().toImage();
     QCOMPARE(text.devicePixelRatio(), 2.0);
     QVERIFY(detailedBlocks(text) > 20);
@@ -75,17 +78,16 @@ void TestHighDensity::curvesAreOneDevicePixelThick()
 {
     // At double density a curve is twice as long in device pixels and still one pixel thick:
     // about twice the pixels it has at single density, not four times.
-    Form1 form;
-    form.show();
-    form.Command1_Click();
-    const QImage &dense = form.plotArea()->surface().image();
+    WindowFixture window{QLocale()};
+    window.form.show();
+    window.form.Command1_Click();
+    const QImage &dense = window.image();
 
-    PlotSurface single(1.0);
-    single.resize(form.plotArea()->width() * 15.0f, form.plotArea()->height() * 15.0f);
-    Plotter plotter(single, NumberText(QLocale()));
-    plotter.plotOscillation({"1", "0", "20"}, Blue);
+    PlotBench single(window.plotArea()->width() * 15.0f, window.plotArea()->height() * 15.0f, 1.0,
+                     QLocale());
+    single.plotter.plotOscillation({"1", "0", "20"}, Blue);
 
-    const double ratio = double(countOf(dense, Blue)) / countOf(single.image(), Blue);
+    const double ratio = double(countOf(dense, Blue)) / countOf(single.surface.image(), Blue);
     QVERIFY2(ratio > 1.6 && ratio < 2.4, qPrintable(QString::number(ratio)));
     QVERIFY(detailedBlocks(pixelsOf(dense, Blue).convertToFormat(QImage::Format_RGB32)) > 500);
 }
@@ -95,25 +97,71 @@ void TestHighDensity::savedPictureHasTheScreensPixels()
     // At double density the saved picture holds the screen's device pixels, at 192 dpi.
     QTemporaryDir folder;
     const QString fileName = folder.filePath("graf.png");
-    Form1 form;
-    form.setDialogs({[&](const QString &) { return fileName; }, {}});
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.Command1_Click();
-    form.Command5_Click();
+    WindowFixture window{QLocale()};
+    window.answer = fileName;
+    window.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    window.form.Command1_Click();
+    window.form.Command5_Click();
     QCoreApplication::processEvents();
-    form.ui().savePictureAction->trigger();
+    window.action("savePictureAction")->trigger();
     const QImage saved(fileName);
     QCOMPARE(saved.dotsPerMeterX(), 7559);
-    const QRect area =
-        form.ui().Picture1->geometry() & QRect(0, 0, form.width(), form.ui().StatusBar1->y());
+    const QRect area = window.visiblePlotArea();
     QCOMPARE(saved.size(), area.size() * 2);
     // What the plot area paints, as the screen shows it where the strip doesn't cover it.
-    const QImage painted = form.ui().Picture1->grab().toImage();
+    const QImage painted = window.plotArea()->grab().toImage();
     QCOMPARE(painted.devicePixelRatio(), 2.0);
     QVERIFY(saved ==
             painted.copy(QRect(QPoint(0, 0), area.size() * 2)).convertToFormat(saved.format()));
     QVERIFY(countOf(saved, Blue) > 1000);
+}
+
+namespace {
+
+// Gathers the regions the plot area is asked to paint.
+struct PaintedRegion : QObject
+{
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion region;
+};
+
+} // namespace
+
+void TestHighDensity::repaintCoversEveryChangedDevicePixel()
+{
+    // A command repaints the logical pixels that hold the device pixels it changed; a device
+    // row left out would leave a stale half row on screen.
+    WindowFixture window;
+    window.showAtDesignHeight();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.form));
+    PaintedRegion painted;
+    window.plotArea()->installEventFilter(&painted);
+    for (const QString amplitude : {"20", "-150", "0.5", "7.3"}) {
+        window.setText("Text3", amplitude);
+        for (const char *command : {"Command1", "Command3", "Command5", "Command2", "Command1"}) {
+            QCoreApplication::processEvents();
+            const QImage before = window.image().copy();
+            painted.region = QRegion();
+            window.click(command);
+            QCoreApplication::processEvents();
+            const QImage &after = window.image();
+            const QSize shown = window.plotArea()->surface().drawablePixels();
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (after.pixel(x, y) != before.pixel(x, y))
+                        QVERIFY2(painted.region.contains(QPoint(x / 2, y / 2)),
+                                 qPrintable(QString("device pixel (%1, %2) after %3")
+                                                .arg(x)
+                                                .arg(y)
+                                                .arg(command)));
+        }
+    }
 }
 
 QTEST_MAIN(TestHighDensity)

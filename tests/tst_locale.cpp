@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "czechqttexts.h"
-#include "form1.h"
 #include "pixels.h"
+#include "windowfixture.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -25,19 +25,19 @@ private slots:
 
 namespace {
 
-constexpr QRgb Blue = qRgb(0, 0, 255);
+constexpr QRgb Blue = RowPlotColours[0];
 
 // The picture row 1 draws from these texts in a window of the given locale.
 QImage plotRow1(const QLocale &locale, const QString &frequency, const QString &phase,
                 const QString &amplitude, QStringList *messages)
 {
-    Form1 form(locale);
-    form.setMessageHandler([messages](const QString &text) { *messages << text; });
-    form.ui().Text1->setText(frequency);
-    form.ui().Text2->setText(phase);
-    form.ui().Text3->setText(amplitude);
-    form.Command1_Click();
-    return form.plotArea()->surface().image();
+    WindowFixture window(locale);
+    window.setText("Text1", frequency);
+    window.setText("Text2", phase);
+    window.setText("Text3", amplitude);
+    window.form.Command1_Click();
+    *messages << window.messages;
+    return window.image();
 }
 
 } // namespace
@@ -50,25 +50,24 @@ void TestLocale::initTestCase()
 
 void TestLocale::captionsStayCzech()
 {
-    const Form1 form;
-    const Ui::Form1 &ui = form.ui();
-    QCOMPARE(form.windowTitle(), "Vibraton 0.94");
-    const std::pair<const QWidget *, const char *> captions[] = {
-        {ui.Label4, "První graf"}, {ui.Label5, "Druhý graf"}, {ui.Label9, "Třetí graf"},
-        {ui.Label1, " f="},        {ui.Label2, "φ_0 ="},      {ui.Label3, "°  y_m ="},
-        {ui.Command1, "Kreslit"},  {ui.Command5, "Složit"},   {ui.Command2, "Vymazat grafy"},
-        {ui.Text1, "1"},           {ui.Text2, "0"},           {ui.Text3, "20"},
-        {ui.Text4, "2"},           {ui.Text7, "3"},           {ui.Text9, "20"},
+    const WindowFixture window{QLocale()};
+    QCOMPARE(window.form.windowTitle(), "Vibraton " VIBRATON_VERSION);
+    const std::pair<const char *, const char *> captions[] = {
+        {"Label4", "První graf"}, {"Label5", "Druhý graf"}, {"Label9", "Třetí graf"},
+        {"Label1", " f="},        {"Label2", "φ_0 ="},      {"Label3", "°  y_m ="},
+        {"Command1", "Kreslit"},  {"Command5", "Složit"},   {"Command2", "Vymazat grafy"},
+        {"Text1", "1"},           {"Text2", "0"},           {"Text3", "20"},
+        {"Text4", "2"},           {"Text7", "3"},           {"Text9", "20"},
     };
     for (const auto &[control, caption] : captions)
-        QCOMPARE(control->property("text").toString(), QString::fromUtf8(caption));
+        QCOMPARE(window.control(control)->property("text").toString(), QString::fromUtf8(caption));
 }
 
 void TestLocale::qtTextsAreCzech()
 {
     // A field's context menu and the message box's button come from Qt.
-    Form1 form;
-    std::unique_ptr<QMenu> menu(form.ui().Text1->createStandardContextMenu());
+    const WindowFixture window{QLocale()};
+    std::unique_ptr<QMenu> menu(window.control<QLineEdit>("Text1")->createStandardContextMenu());
     QStringList texts;
     for (const QAction *action : menu->actions())
         texts << action->text().section(QLatin1Char('\t'), 0, 0);

@@ -22,8 +22,8 @@ private slots:
     void roundHalfToEven();
     void phaseToRadians_data();
     void phaseToRadians();
-    void frequencyToTenths_data();
-    void frequencyToTenths();
+    void roundFrequencyToTenths_data();
+    void roundFrequencyToTenths();
     void overflowStaysInfinite();
 };
 
@@ -80,6 +80,13 @@ void TestNumberText::numericTest_data()
         QTest::addRow("C %s", c.name) << C << c.text << c.inC;
         QTest::addRow("Czech %s", c.name) << Czech << c.text << c.inCzech;
     }
+    // Where the point groups digits, a text with a point is neither a thousand and a half nor
+    // one and a half: the reading would depend on the locale.
+    for (const QLocale &locale :
+         {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Turkish, QLocale::Turkey)})
+        for (const char *text : {"1.500", "1.5"})
+            QTest::addRow("%s %s", qPrintable(locale.name()), text)
+                << locale << QString(text) << NotANumber;
 }
 
 void TestNumberText::numericTest()
@@ -211,7 +218,7 @@ void TestNumberText::phaseToRadians()
     QCOMPARE(numbers.toValue(::phaseToRadians(degrees, PiApproxValue, numbers)), radians);
 }
 
-void TestNumberText::frequencyToTenths_data()
+void TestNumberText::roundFrequencyToTenths_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("frequency");
@@ -236,12 +243,12 @@ void TestNumberText::frequencyToTenths_data()
                                       << "1,8";
 }
 
-void TestNumberText::frequencyToTenths()
+void TestNumberText::roundFrequencyToTenths()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, frequency);
     QFETCH(QString, tenths);
-    QCOMPARE(::frequencyToTenths(frequency, NumberText(locale)), tenths);
+    QCOMPARE(::roundFrequencyToTenths(frequency, NumberText(locale)), tenths);
 }
 
 void TestNumberText::overflowStaysInfinite()
@@ -249,7 +256,7 @@ void TestNumberText::overflowStaysInfinite()
     // A frequency whose tenfold overflows must not turn into a plausible value on its way
     // through text.
     const NumberText numbers(C);
-    const QString tenths = ::frequencyToTenths("1e308", numbers);
+    const QString tenths = ::roundFrequencyToTenths("1e308", numbers);
     QVERIFY(std::isinf(numbers.toValue(tenths)));
     QVERIFY(!numbers.isNumber(tenths));
 }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf.h"
 #include "picturefile.h"
+#include "plotbench.h"
 #include "plotter.h"
 
 #include <QImageReader>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -16,11 +19,18 @@ class TestPictureFile : public QObject
     Q_OBJECT
 
 private slots:
+    void formatFollowsTheName_data();
+    void formatFollowsTheName();
     void pngReadsBackAsThePicture_data();
     void pngReadsBackAsThePicture();
     void pictureIsOnlyTheDrawableArea();
     void pdfIsOnePageOfTheSizeOnScreen_data();
     void pdfIsOnePageOfTheSizeOnScreen();
+    void pdfShowsThePictureAtItsSizeAndPlace();
+    void emptyPictureIsNotSaved_data();
+    void emptyPictureIsNotSaved();
+    void placeOnPageKeepsProportionsCentred_data();
+    void placeOnPageKeepsProportionsCentred();
     void folderThatCannotTakeTheFile_data();
     void folderThatCannotTakeTheFile();
     void replacingIsAllOrNothing();
@@ -31,20 +41,17 @@ namespace {
 // A picture of the three default rows and their sum on a surface of the design size.
 PlotSurface plotted(double ratio)
 {
-    PlotSurface surface(ratio);
-    surface.resize(8775, 4335);
-    Plotter plotter(surface, NumberText(QLocale::c()));
-    plotter.setMessageHandler([](const QString &) {});
+    PlotBench bench(DesignWidthUnits, DesignHeightUnits, ratio);
     const OscillationTexts rows[] = {{"1", "0", "20"}, {"2", "0", "20"}, {"3", "0", "20"}};
     for (int row = 0; row < 3; ++row)
-        plotter.plotOscillation(rows[row], RowPlotColours[row]);
-    plotter.plotSuperposition({rows[0], rows[1], rows[2]});
-    return surface;
+        bench.plotter.plotOscillation(rows[row], RowPlotColours[row]);
+    bench.plotter.plotSuperposition({rows[0], rows[1], rows[2]});
+    return bench.surface;
 }
 
 QImage wholePicture(const PlotSurface &surface)
 {
-    return surface.picture(QRect(QPoint(0, 0), surface.drawableSize()));
+    return surface.picture(QRect(QPoint(0, 0), surface.drawablePixels()));
 }
 
 QByteArray contentsOf(const QString &fileName)
@@ -53,7 +60,47 @@ QByteArray contentsOf(const QString &fileName)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Everything in a folder, hidden files too: a temporary file left behind shows.
+QStringList entriesOf(const QString &folder, QDir::Filters filters = QDir::AllEntries)
+{
+    return QDir(folder).entryList(filters | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+// How many pixels of two images of the same size differ; -1 for images of different sizes.
+qsizetype differingPixels(const QImage &one, const QImage &other)
+{
+    if (one.size() != other.size())
+        return -1;
+    qsizetype count = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x)
+            count += one.pixel(x, y) != other.pixel(x, y);
+    return count;
+}
+
 } // namespace
+
+void TestPictureFile::formatFollowsTheName_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<PictureFile::Format>("format");
+    QTest::newRow("png") << "graf.png" << PictureFile::Format::Png;
+    QTest::newRow("pdf") << "graf.pdf" << PictureFile::Format::Pdf;
+    QTest::newRow("upper-case PDF") << "/tmp/GRAF.PDF" << PictureFile::Format::Pdf;
+    QTest::newRow("mixed-case Pdf") << "graf.Pdf" << PictureFile::Format::Pdf;
+    QTest::newRow("no suffix") << "graf" << PictureFile::Format::Png;
+    QTest::newRow("pdf not last") << "graf.pdf.png" << PictureFile::Format::Png;
+    QTest::newRow("pdf as the name") << "/tmp/pdf" << PictureFile::Format::Png;
+    QTest::newRow("pdf as a folder") << "/tmp/x.pdf/graf" << PictureFile::Format::Png;
+    QTest::newRow("other suffix") << "graf.jpg" << PictureFile::Format::Png;
+}
+
+void TestPictureFile::formatFollowsTheName()
+{
+    QFETCH(QString, fileName);
+    QFETCH(PictureFile::Format, format);
+    QCOMPARE(PictureFile::formatOf(fileName), format);
+}
 
 void TestPictureFile::pngReadsBackAsThePicture_data()
 {
@@ -95,8 +142,10 @@ void TestPictureFile::pictureIsOnlyTheDrawableArea()
 void TestPictureFile::pdfIsOnePageOfTheSizeOnScreen_data()
 {
     QTest::addColumn<double>("ratio");
-    QTest::newRow("single density") << 1.0;
-    QTest::newRow("double density") << 2.0;
+    QTest::addColumn<QString>("name");
+    QTest::newRow("single density") << 1.0 << "graf.pdf";
+    QTest::newRow("double density") << 2.0 << "graf.pdf";
+    QTest::newRow("upper-case suffix") << 1.0 << "GRAF.PDF";
 }
 
 void TestPictureFile::pdfIsOnePageOfTheSizeOnScreen()
@@ -104,14 +153,86 @@ void TestPictureFile::pdfIsOnePageOfTheSizeOnScreen()
     // 585 by 289 logical pixels at 96 per inch: 438.75 by 216.75 points, whatever the density,
     // on a page of whole points.
     QFETCH(double, ratio);
+    QFETCH(QString, name);
     QTemporaryDir folder;
-    const QString fileName = folder.filePath("graf.pdf");
-    QCOMPARE(PictureFile::save(wholePicture(plotted(ratio)), fileName, PictureFile::Format::Pdf),
-             std::nullopt);
+    const QString fileName = folder.filePath(name);
+    QCOMPARE(
+        PictureFile::save(wholePicture(plotted(ratio)), fileName, PictureFile::formatOf(fileName)),
+        std::nullopt);
     const PdfPages pages(fileName);
     QCOMPARE(pages.count, 1);
     QCOMPARE(pages.size, QSizeF(439, 217));
     QVERIFY2(!pages.lossy, "the picture is embedded as lossy JPEG");
+}
+
+void TestPictureFile::pdfShowsThePictureAtItsSizeAndPlace()
+{
+    // At double density, 192 dpi gives each pixel of the picture one pixel of the rendered
+    // page, from the top left corner on; the rest of the last point is white.
+    const QImage picture = wholePicture(plotted(2.0)).convertToFormat(QImage::Format_RGB32);
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("graf.pdf");
+    QCOMPARE(PictureFile::save(picture, fileName, PictureFile::Format::Pdf), std::nullopt);
+    const QImage page = renderedPage(fileName, 192).convertToFormat(QImage::Format_RGB32);
+    QVERIFY2(!page.isNull(), "pdftocairo (Debian's poppler-utils) did not render the PDF");
+    QCOMPARE(page.size(), QSize(1171, 579)); // 439 by 217 points, rounded up.
+    QCOMPARE(picture.size(), QSize(1170, 578));
+    QCOMPARE(differingPixels(page.copy(QRect(QPoint(0, 0), picture.size())), picture), 0);
+    QImage white(page.size(), QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QPainter(&white).drawImage(0, 0, page.copy(QRect(QPoint(0, 0), picture.size())));
+    QCOMPARE(differingPixels(page, white), 0);
+}
+
+void TestPictureFile::emptyPictureIsNotSaved_data()
+{
+    QTest::addColumn<PictureFile::Format>("format");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("PNG") << PictureFile::Format::Png
+                         << "obrázek se nepodařilo převést do formátu PNG";
+    QTest::newRow("PDF") << PictureFile::Format::Pdf
+                         << "obrázek se nepodařilo převést do formátu PDF";
+}
+
+void TestPictureFile::emptyPictureIsNotSaved()
+{
+    QFETCH(PictureFile::Format, format);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    QCOMPARE(PictureFile::save(QImage(), folder.filePath("graf"), format), reason);
+    QCOMPARE(entriesOf(folder.path()), QStringList());
+}
+
+void TestPictureFile::placeOnPageKeepsProportionsCentred_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("page");
+    QTest::newRow("wide on a tall page") << QSize(585, 289) << QRect(0, 0, 600, 800);
+    QTest::newRow("tall on a wide page") << QSize(289, 585) << QRect(0, 0, 800, 600);
+    QTest::newRow("same proportions") << QSize(585, 289) << QRect(0, 0, 1170, 578);
+    QTest::newRow("page with an offset origin") << QSize(585, 289) << QRect(100, 50, 800, 600);
+    QTest::newRow("page with a negative origin") << QSize(585, 289) << QRect(-30, -20, 4000, 3001);
+    QTest::newRow("larger than the page") << QSize(8775, 4335) << QRect(0, 0, 499, 700);
+    QTest::newRow("tiny on a large page") << QSize(3, 7) << QRect(10, 10, 1000, 1001);
+}
+
+void TestPictureFile::placeOnPageKeepsProportionsCentred()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QRect, page);
+    const QRect place = PictureFile::placeOnPage(picture, page);
+    QVERIFY(page.contains(place));
+    // As large as the page allows: it fills the page one way, the other way in proportion.
+    const double aspect = double(picture.width()) / picture.height();
+    if (place.width() == page.width())
+        QVERIFY(std::abs(place.height() - place.width() / aspect) < 1);
+    else if (place.height() == page.height())
+        QVERIFY(std::abs(place.width() - place.height() * aspect) < 1);
+    else
+        QFAIL("the picture fills the page neither way");
+    // Centred: the margins on either side differ by a pixel at most.
+    QVERIFY(std::abs((place.left() - page.left()) - (page.right() - place.right())) <= 1);
+    QVERIFY(std::abs((place.top() - page.top()) - (page.bottom() - place.bottom())) <= 1);
 }
 
 void TestPictureFile::folderThatCannotTakeTheFile_data()
@@ -144,8 +265,7 @@ void TestPictureFile::folderThatCannotTakeTheFile()
         PictureFile::save(wholePicture(plotted(1.0)), fileName, PictureFile::Format::Png);
     QVERIFY(failure.has_value());
     QCOMPARE(*failure, reason.contains("%1") ? reason.arg(folder.path()) : reason);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-             QStringList{"soubor"});
+    QCOMPARE(entriesOf(folder.path()), QStringList{"soubor"});
 }
 
 void TestPictureFile::replacingIsAllOrNothing()
@@ -170,7 +290,7 @@ void TestPictureFile::replacingIsAllOrNothing()
     QVERIFY(failure.has_value());
     QVERIFY2(failure->startsWith("zápis se nezdařil"), qPrintable(*failure));
     QCOMPARE(contentsOf(fileName), olderData);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"graf.png"});
+    QCOMPARE(entriesOf(folder.path(), QDir::Files), QStringList{"graf.png"});
 
     QCOMPARE(PictureFile::save(newer, fileName, PictureFile::Format::Png), std::nullopt);
     QVERIFY(QImage(fileName).convertToFormat(newer.format()) == newer);

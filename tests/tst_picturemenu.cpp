@@ -1,15 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "form1.h"
 #include "pdf.h"
-#include "screen.h"
+#include "picturefile.h"
+#include "windowfixture.h"
 
+#include "lastfolder.h"
+
+#include <QAbstractFileIconProvider>
 #include <QAccessible>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,51 +30,32 @@ class TestPictureMenu : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void menuOpens_data();
     void menuOpens();
+    void nothingToTakeFromAnEmptyArea_data();
     void nothingToTakeFromAnEmptyArea();
     void copyTakesThePictureOnlyFromThePlotArea();
+    void copyKeysFollowTheFocus_data();
+    void copyKeysFollowTheFocus();
     void savedPictureIsWhatTheScreenShows_data();
     void savedPictureIsWhatTheScreenShows();
     void failedOrCancelledSaveWritesNothing_data();
     void failedOrCancelledSaveWritesNothing();
     void printsOnOneLandscapePage_data();
     void printsOnOneLandscapePage();
+    void saveDialogStartsInTheLastFolder();
+    void saveDialogTurnsTheSuffixOfATypedPath();
+    void saveDialogRefusesAQuotedName();
+    void saveDialogReadsNoFileToShowAFolder();
 };
 
 namespace {
 
-// A window with the default curves drawn, its messages recorded and its dialogs answered.
-struct Window
+// A window with the default curves drawn.
+struct Window : WindowFixture
 {
-    Window()
-    {
-        form.setMessageHandler([this](const QString &text) { messages << text; });
-        form.setDialogs({[this](const QString &suggested) {
-                             suggestions << suggested;
-                             return answer;
-                         },
-                         [this](QPrinter &printer) {
-                             if (printedTo.isEmpty())
-                                 return false;
-                             printer.setOutputFileName(printedTo);
-                             return true;
-                         }});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        for (QPushButton *button : {ui().Command1, ui().Command3, ui().Command4, ui().Command5})
-            QTest::mouseClick(button, Qt::LeftButton);
-        QCoreApplication::processEvents();
-    }
-
-    const Ui::Form1 &ui() const { return form.ui(); }
-    QImage onScreen() const { return plotAreaOnScreen(form); }
-
-    Form1 form{QLocale::c()};
-    QStringList messages;
-    QStringList suggestions;
-    QString answer;
-    QString printedTo;
+    Window() { showWithTheDefaultCurves(); }
 };
 
 // Runs the check on the menu as soon as it has opened, then closes it.
@@ -87,6 +76,12 @@ void onMenu(std::function<void(QMenu *)> check, bool *seen)
 void TestPictureMenu::initTestCase()
 {
     QAccessible::installFactory(Form1::accessibleInterface);
+    QStandardPaths::setTestModeEnabled(true); // Remembered folders stay the tests' own.
+}
+
+void TestPictureMenu::init()
+{
+    QSettings().clear(); // Each test starts as a first run.
 }
 
 void TestPictureMenu::menuOpens_data()
@@ -101,7 +96,7 @@ void TestPictureMenu::menuOpens()
 {
     QFETCH(QString, how);
     Window window;
-    PlotArea *area = window.ui().Picture1;
+    PlotArea *area = window.plotArea();
     bool seen = false;
     onMenu(
         [](QMenu *menu) {
@@ -131,14 +126,29 @@ void TestPictureMenu::menuOpens()
                 .contains("nabídka"));
 }
 
+void TestPictureMenu::nothingToTakeFromAnEmptyArea_data()
+{
+    // Offscreen, the plot area is as tall as the window less 142 pixels and starts at row
+    // 128; the bottom strip, 17 pixels, covers the window's last rows.
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<bool>("hasPicture");
+    QTest::newRow("below the height the area needs") << QSize(300, 120) << false;
+    QTest::newRow("area 1 pixel tall, under the strip") << QSize(300, 143) << false;
+    QTest::newRow("area 2 pixels tall, under the strip") << QSize(300, 144) << false;
+    QTest::newRow("area 3 pixels tall, under the strip") << QSize(300, 145) << false;
+    QTest::newRow("area's first row above the strip") << QSize(300, 146) << true;
+}
+
 void TestPictureMenu::nothingToTakeFromAnEmptyArea()
 {
+    QFETCH(QSize, windowSize);
+    QFETCH(bool, hasPicture);
     Window window;
-    const QList<QAction *> actions = window.ui().Picture1->actions();
+    const QList<QAction *> actions = window.plotArea()->actions();
     QCOMPARE(actions.size(), 3);
-    window.form.resize(300, 120); // Below the height the plot area needs.
+    window.form.resize(windowSize);
     for (const QAction *action : actions)
-        QVERIFY(!action->isEnabled());
+        QCOMPARE(action->isEnabled(), hasPicture);
     window.form.resize(584, 435);
     for (const QAction *action : actions)
         QVERIFY(action->isEnabled());
@@ -150,19 +160,49 @@ void TestPictureMenu::copyTakesThePictureOnlyFromThePlotArea()
     // where the field has it.
     Window window;
     QClipboard *clipboard = QGuiApplication::clipboard();
-    window.ui().Text1->setFocus();
-    window.ui().Text1->selectAll();
-    QTest::keySequence(window.ui().Text1, QKeySequence::Copy);
+    window.control<QLineEdit>("Text1")->setFocus();
+    window.control<QLineEdit>("Text1")->selectAll();
+    QTest::keySequence(window.control<QLineEdit>("Text1"), QKeySequence::Copy);
     QCOMPARE(clipboard->text(), "1");
     QVERIFY(!clipboard->mimeData()->hasImage());
 
-    window.ui().Picture1->setFocus();
-    QTest::keySequence(window.ui().Picture1, QKeySequence::Copy);
-    const QImage picture = window.form.visiblePicture();
+    window.plotArea()->setFocus();
+    QTest::keySequence(window.plotArea(), QKeySequence::Copy);
+    const QImage picture = window.visiblePicture();
     QCOMPARE(picture.size(), QSize(583, 290)); // The strip covers the last 3 rows.
     QVERIFY(clipboard->image().convertToFormat(picture.format()) == picture);
     QVERIFY(QImage::fromData(clipboard->mimeData()->data("image/png")) == picture);
     QVERIFY(window.onScreen().convertToFormat(picture.format()) == picture);
+}
+
+void TestPictureMenu::copyKeysFollowTheFocus_data()
+{
+    // Where the focus goes, and whether the Copy keys then copy the picture.
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("copiesPicture");
+    QTest::newRow("a click on the plot area") << "click" << true;
+    QTest::newRow("a button") << "button" << false;
+}
+
+void TestPictureMenu::copyKeysFollowTheFocus()
+{
+    // The menu shows the Copy keys beside "Kopírovat obrázek": after a click on the picture
+    // they copy it, and with the focus on a button they copy nothing.
+    QFETCH(QString, how);
+    QFETCH(bool, copiesPicture);
+    Window window;
+    QVERIFY(QTest::qWaitForWindowActive(&window.form));
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setText("text copied before");
+    if (how == "click")
+        QTest::mouseClick(window.plotArea(), Qt::LeftButton, {}, QPoint(100, 100));
+    else
+        window.control("Command3")->setFocus();
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence::Copy);
+    QCOMPARE(clipboard->mimeData()->hasImage(), copiesPicture);
+    if (copiesPicture)
+        QVERIFY(clipboard->image().convertToFormat(QImage::Format_RGB32) ==
+                window.visiblePicture());
 }
 
 void TestPictureMenu::savedPictureIsWhatTheScreenShows_data()
@@ -212,14 +252,14 @@ void TestPictureMenu::failedOrCancelledSaveWritesNothing()
     QFETCH(QString, answer);
     QFETCH(QStringList, messages);
     Window window;
-    const QImage before = window.ui().Picture1->surface().image().copy();
+    const QImage before = window.plotArea()->surface().image().copy();
     window.answer = answer;
-    window.ui().savePictureAction->trigger();
+    window.action("savePictureAction")->trigger();
     QCOMPARE(window.suggestions.size(), 1);
     QCOMPARE(window.messages, messages);
     QVERIFY(answer.isEmpty() || !QFile::exists(answer));
-    QCOMPARE(window.ui().Picture1->surface().image(), before);
-    QCOMPARE(window.ui().Text1->text(), "1");
+    QCOMPARE(window.plotArea()->surface().image(), before);
+    QCOMPARE(window.control<QLineEdit>("Text1")->text(), "1");
 }
 
 void TestPictureMenu::printsOnOneLandscapePage_data()
@@ -245,6 +285,118 @@ void TestPictureMenu::printsOnOneLandscapePage()
     const PdfPages pages(printed);
     QCOMPARE(pages.count, 1);
     QVERIFY(pages.size.width() > pages.size.height());
+    // The document names the program that made it, as Qt writes a text: UTF-16 with its mark.
+    QFile file(printed);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray creator("/Creator (\xfe\xff");
+    for (const char letter : QByteArrayView("Vibraton"))
+        creator.append('\0').append(letter);
+    QVERIFY(file.readAll().contains(creator + ')'));
+}
+
+namespace {
+
+// Runs the steps on the save dialog once it has opened, then lets the window go on.
+QFileDialog *openSaveDialog(const WindowFixture &window, std::function<void(QFileDialog *)> steps)
+{
+    QFileDialog *seen = nullptr;
+    QTimer::singleShot(0, [&] {
+        seen = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (seen)
+            steps(seen);
+    });
+    window.action("savePictureAction")->trigger();
+    return seen;
+}
+
+} // namespace
+
+void TestPictureMenu::saveDialogStartsInTheLastFolder()
+{
+    // Where the user saved last, also in a later run; the pictures folder only the first time.
+    QTemporaryDir folder;
+    {
+        Window firstRun;
+        firstRun.answer = folder.filePath("graf.png");
+        firstRun.action("savePictureAction")->trigger();
+        QVERIFY(QFile::exists(firstRun.answer));
+    }
+    Window laterRun;
+    laterRun.action("savePictureAction")->trigger();
+    QCOMPARE(QFileInfo(laterRun.suggestions.value(0)).absolutePath(), folder.path());
+}
+
+void TestPictureMenu::saveDialogTurnsTheSuffixOfATypedPath()
+{
+    // Typed "sub/graf", then the PDF filter chosen: the PDF goes into the typed folder.
+    WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop);
+    window.showWithTheDefaultCurves();
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("sub"));
+    LastFolder::remember(folder.filePath("graf.png"));
+    QString chosen;
+    const QFileDialog *dialog = openSaveDialog(window, [&](QFileDialog *dialog) {
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText("sub/graf");
+        auto *kinds = dialog->findChild<QComboBox *>("fileTypeCombo");
+        QTest::keyClick(kinds, Qt::Key_Down); // From PNG to PDF.
+        chosen = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    QVERIFY(dialog);
+    QCOMPARE(chosen, folder.filePath("sub/graf.pdf"));
+}
+
+void TestPictureMenu::saveDialogRefusesAQuotedName()
+{
+    // Qt's own dialog reads a name in quotes as a list of names, and would save "zz\"q.png" as
+    // q.png in another folder. The name is refused and the dialog stays open.
+    WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop);
+    window.showWithTheDefaultCurves();
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("Obrazky"));
+    LastFolder::remember(folder.filePath("graf.png"));
+    QString refusal;
+    bool stayedOpen = false;
+    openSaveDialog(window, [&](QFileDialog *dialog) {
+        auto *typed = dialog->findChild<QLineEdit *>("fileNameEdit");
+        typed->setText(folder.filePath("Obrazky/zz\"q.png"));
+        QTimer::singleShot(0, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                refusal = box->text();
+                box->accept();
+            }
+        });
+        QTest::keyClick(typed, Qt::Key_Return);
+        stayedOpen = dialog->isVisible();
+        dialog->reject();
+    });
+    QCOMPARE(refusal, "Název souboru nesmí obsahovat uvozovky (\").");
+    QVERIFY(stayedOpen);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name),
+             QStringList());
+    QCOMPARE(QDir(folder.filePath("Obrazky")).entryList(QDir::Files), QStringList());
+}
+
+void TestPictureMenu::saveDialogReadsNoFileToShowAFolder()
+{
+    // A file of /proc such as kmsg never answers a read; the dialog must name types from file
+    // names alone. A PNG without a suffix is therefore not named a PNG image.
+    WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop);
+    window.showWithTheDefaultCurves();
+    QTemporaryDir folder;
+    QFile unnamed(folder.filePath("kmsg"));
+    QVERIFY(unnamed.open(QIODevice::WriteOnly));
+    unnamed.write(PictureFile::png(QImage(4, 4, QImage::Format_RGB32)));
+    unnamed.close();
+    LastFolder::remember(unnamed.fileName());
+    QString type;
+    openSaveDialog(window, [&](QFileDialog *dialog) {
+        type = dialog->iconProvider()->type(QFileInfo(unnamed.fileName()));
+        dialog->iconProvider()->icon(QFileInfo(unnamed.fileName()));
+        dialog->reject();
+    });
+    QVERIFY(!type.isEmpty());
+    QVERIFY2(type != QMimeDatabase().mimeTypeForName("image/png").comment(), qPrintable(type));
 }
 
 QTEST_MAIN(TestPictureMenu)

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "oscillation.h"
 #include "pixels.h"
 #include "plotsurface.h"
 
@@ -33,7 +34,7 @@ private slots:
 
 namespace {
 
-constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb Red = RowPlotColours[1];
 constexpr QRgb White = PlotSurface::Background;
 
 } // namespace
@@ -51,6 +52,7 @@ void TestPlotSurface::pointLandsOnItsPixel_data()
     QTest::newRow("second pixel") << 15.0f << 30.0f << QPoint(1, 2);
     QTest::newRow("the axis of the design height") << 100.0f << 2167.5f << QPoint(6, 144);
     QTest::newRow("last pixel") << 8774.0f << 4334.0f << QPoint(584, 288);
+    QTest::newRow("last column") << 8774.99f << 100.0f << QPoint(584, 6);
     QTest::newRow("right edge") << 8775.0f << 100.0f << QPoint(-1, -1);
     QTest::newRow("bottom edge") << 100.0f << 4335.0f << QPoint(-1, -1);
     QTest::newRow("just left") << -0.01f << 100.0f << QPoint(-1, -1);
@@ -67,13 +69,18 @@ void TestPlotSurface::pointLandsOnItsPixel()
 
     PlotSurface surface;
     surface.resize(8775, 4335);
+    surface.takeChangedPixels();
     surface.setPoint(x, y, Red);
     const int painted = countOf(surface.image(), Red);
+    // The screen shows the point only if the changed pixels hold it.
+    const QRect changed = surface.takeChangedPixels();
     if (pixel == QPoint(-1, -1)) {
         QCOMPARE(painted, 0);
+        QVERIFY(changed.isEmpty());
     } else {
         QCOMPARE(painted, 1);
         QCOMPARE(surface.image().pixel(pixel), Red);
+        QVERIFY(changed.contains(pixel));
     }
 }
 
@@ -112,14 +119,14 @@ void TestPlotSurface::linesAsQPainterDrawsThem()
     QImage expected(surface.image().size(), QImage::Format_RGB32);
     expected.fill(White);
     QPainter painter(&expected);
-    painter.setClipRect(QRect(QPoint(0, 0), surface.drawableSize()));
+    painter.setClipRect(QRect(QPoint(0, 0), surface.drawablePixels()));
     painter.setPen(QPen(QColor(Red), 1));
     auto pixel = [](double units) { return int(std::floor(units / 15)); };
     painter.drawLine(pixel(units.x1()), pixel(units.y1()), pixel(units.x2()), pixel(units.y2()));
     painter.end();
     QCOMPARE(surface.image(), expected);
     // And the surface reports every pixel it set as changed.
-    const QRect changed = surface.takeChangedRect();
+    const QRect changed = surface.takeChangedPixels();
     QCOMPARE(countOf(surface.image(), Red, changed), countOf(surface.image(), Red));
 }
 
@@ -129,11 +136,11 @@ void TestPlotSurface::pictureSurvivesShrinkAndEnlarge()
     surface.resize(8775, 4335);
     surface.setPoint(8000, 4000, Red);
     surface.resize(150, 150);
-    QCOMPARE(surface.drawableSize(), QSize(10, 10));
-    surface.setPoint(8000, 4000, qRgb(0, 0, 255)); // Outside the shrunken area: ignored.
+    QCOMPARE(surface.drawablePixels(), QSize(10, 10));
+    surface.setPoint(8000, 4000, RowPlotColours[0]); // Outside the shrunken area: ignored.
     surface.resize(9000, 5000);
     QCOMPARE(surface.pixelAt(8000, 4000), Red);
-    QCOMPARE(surface.drawableSize(), QSize(600, 334));
+    QCOMPARE(surface.drawablePixels(), QSize(600, 334));
 }
 
 void TestPlotSurface::clearErasesAlsoWhatIsHidden()
@@ -150,7 +157,7 @@ void TestPlotSurface::clearErasesAlsoWhatIsHidden()
 void TestPlotSurface::imageIsCapped()
 {
     PlotSurface surface;
-    surface.setMaximumSide(1000);
+    surface.setMaximumSidePixels(1000);
     surface.resize(1e9f, 1e9f);
     QCOMPARE(surface.image().size(), QSize(1000, 1000));
     surface.setPoint(999 * 15, 999 * 15, Red);
@@ -176,7 +183,7 @@ void TestPlotSurface::emptyAndBrokenSizes()
     QFETCH(float, height);
     PlotSurface surface;
     surface.resize(width, height);
-    QVERIFY(surface.width() >= 0 && surface.height() >= 0);
+    QVERIFY(surface.widthUnits() >= 0 && surface.heightUnits() >= 0);
     surface.clear();
     surface.setPoint(0, 0, Red);
     surface.drawLine(0, 0, 8775, 0, Red);
@@ -187,14 +194,14 @@ void TestPlotSurface::highDensityDrawsDevicePixels()
 {
     PlotSurface surface(2.0);
     surface.resize(8775, 4335);
-    QCOMPARE(surface.drawableSize(), QSize(1170, 578));
+    QCOMPARE(surface.drawablePixels(), QSize(1170, 578));
     surface.setPoint(7.5f, 2167.5f, Red);
     QCOMPARE(surface.image().pixel(1, 289), Red);
     surface.drawLine(0, 2167.5f, 8775, 2167.5f, Red);
     QCOMPARE(countOf(surface.image(), Red), 1170);
     // A change of density keeps the picture, at the new density.
     surface.setDevicePixelRatio(1.0);
-    QCOMPARE(surface.drawableSize(), QSize(585, 289));
+    QCOMPARE(surface.drawablePixels(), QSize(585, 289));
     QVERIFY(surface.pixelAt(100, 2167.5f) != White);
     QCOMPARE(surface.pixelAt(100, 2100), White);
     surface.setDevicePixelRatio(2.0);
@@ -204,9 +211,13 @@ void TestPlotSurface::highDensityDrawsDevicePixels()
 void TestPlotSurface::samplesLandWhereTheirPointsDo_data()
 {
     QTest::addColumn<double>("ratio");
+    QTest::addColumn<float>("widthUnits");
     // 1.14 is one where c * unitsPerPixel, rounded up, can lie past column c's first unit.
     for (double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 0.5, 1.1, 1.14})
-        QTest::addRow("ratio %g", ratio) << ratio;
+        QTest::addRow("ratio %g", ratio) << ratio << 8775.0f;
+    // The curve runs on past the right edge, where the image ends too.
+    for (double ratio : {1.0, 1.14, 2.0})
+        QTest::addRow("ratio %g, narrow", ratio) << ratio << 1500.0f;
 }
 
 void TestPlotSurface::samplesLandWhereTheirPointsDo()
@@ -214,6 +225,7 @@ void TestPlotSurface::samplesLandWhereTheirPointsDo()
     // A curve's samples set in runs land on exactly the pixels that setting them one by one
     // chooses, also right at the edges between pixels, where the division's rounding decides.
     QFETCH(double, ratio);
+    QFETCH(float, widthUnits);
     const double unitsPerPixel = 15 / ratio;
     std::vector<double> ordinates;
     auto add = [&](double y) { ordinates.push_back(y); };
@@ -242,9 +254,9 @@ void TestPlotSurface::samplesLandWhereTheirPointsDo()
         add(300 + 280 * std::sin(i * 0.01));
 
     PlotSurface runs(ratio);
-    runs.resize(8775, 600);
+    runs.resize(widthUnits, 600);
     PlotSurface single(ratio);
-    single.resize(8775, 600);
+    single.resize(widthUnits, 600);
     auto writer = runs.pointWriter(Red);
     const double firstX = 7;
     // In batches of varying sizes, as a plot hands them over.
@@ -259,7 +271,7 @@ void TestPlotSurface::samplesLandWhereTheirPointsDo()
             single.setPoint(float(firstX + double(i)), float(ordinates[i]), Red);
     QVERIFY(countOf(single.image(), Red) > 300);
     QCOMPARE(runs.image(), single.image());
-    QCOMPARE(runs.takeChangedRect(), single.takeChangedRect());
+    QCOMPARE(runs.takeChangedPixels(), single.takeChangedPixels());
 }
 
 QTEST_APPLESS_MAIN(TestPlotSurface)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pixels.h"
+#include "plotbench.h"
 #include "plotter.h"
 
 #include <QTest>
@@ -19,6 +20,10 @@ private slots:
     void superpositionSample();
     void superpositionAddsTheAxisToTheFirstRow();
     void samplingStopsAtTheLastPixel();
+    void plotOnAnImageAsWideAsTheArea_data();
+    void plotOnAnImageAsWideAsTheArea();
+    void densityChangePlotsAsIfItWereFromTheStart_data();
+    void densityChangePlotsAsIfItWereFromTheStart();
     void changedRectCoversEveryChangedPixel_data();
     void changedRectCoversEveryChangedPixel();
     void plotsPointsInTheRowColour();
@@ -43,29 +48,12 @@ private slots:
 
 namespace {
 
-constexpr float DesignWidth = 8775;
-constexpr float DesignHeight = 4335;
 constexpr double Tolerance = 1e-4;
-constexpr QRgb Blue = qRgb(0, 0, 255);
-constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb Blue = RowPlotColours[0];
 
 const OscillationTexts Row1{"1", "0", "20"};
 const OscillationTexts Row2{"2", "0", "20"};
 const OscillationTexts Row3{"3", "0", "20"};
-
-// A surface and a plotter over it, recording the messages the commands show.
-struct Bench
-{
-    explicit Bench(float width = DesignWidth, float height = DesignHeight)
-    {
-        surface.resize(width, height);
-        plotter.setMessageHandler([this](const QString &text) { messages << text; });
-    }
-
-    PlotSurface surface;
-    Plotter plotter{surface, NumberText(QLocale::c())};
-    QStringList messages;
-};
 
 } // namespace
 
@@ -94,7 +82,7 @@ void TestPlotter::singleRowSample()
     QFETCH(double, sampleY);
 
     // The last sample of a plot as wide as the abscissa is the sample at that abscissa.
-    Bench bench(sampleX, DesignHeight);
+    PlotBench bench(sampleX, DesignHeightUnits);
     QVERIFY(bench.plotter.plotOscillation(row, Blue));
     QCOMPARE(bench.plotter.sampleX(), double(sampleX) + 1);
     QVERIFY2(std::abs(bench.plotter.sampleY() - sampleY) < Tolerance,
@@ -113,7 +101,7 @@ void TestPlotter::samplesRunToTheWholeWidth()
 {
     QFETCH(float, width);
     QFETCH(double, lastSampleX);
-    Bench bench(width, DesignHeight);
+    PlotBench bench(width, DesignHeightUnits);
     bench.plotter.plotOscillation(Row1, Blue);
     QCOMPARE(bench.plotter.plotWidth(), double(width));
     QCOMPARE(bench.plotter.sampleX(), lastSampleX + 1);
@@ -126,14 +114,14 @@ void TestPlotter::superpositionSample()
     int i = 0;
     for (const OscillationTexts &row : {Row1, Row2, Row3}) {
         const Oscillation oscillation = Oscillation::fromTexts(
-            {frequencyToTenths(row.frequency, numbers),
+            {roundFrequencyToTenths(row.frequency, numbers),
              phaseToRadians(row.phase, PiApproxValue, numbers), row.amplitude},
             numbers);
         QVERIFY(std::abs(oscillation.displacement(PiApproxValue, 1000) - expected[i++]) <
                 Tolerance);
     }
 
-    Bench bench(1000, DesignHeight);
+    PlotBench bench(1000, DesignHeightUnits);
     QVERIFY(bench.plotter.plotSuperposition({Row1, Row2, Row3}));
     QVERIFY(std::abs(bench.plotter.sampleY() - 2214.8953) < Tolerance);
 }
@@ -142,7 +130,7 @@ void TestPlotter::superpositionAddsTheAxisToTheFirstRow()
 {
     // The axis height is added to the first row's displacement before the others: where huge
     // amplitudes cancel, it has been rounded into the first term, so the sum is not the axis.
-    Bench bench(1000, DesignHeight);
+    PlotBench bench(1000, DesignHeightUnits);
     QVERIFY(bench.plotter.plotSuperposition(
         {OscillationTexts{"1", "0", "1e17"}, {"1", "0", "-1e17"}, {"1", "0", "0"}}));
     const double first = Oscillation{1, 0, 1e17}.displacement(PiApproxValue, 1000);
@@ -155,13 +143,74 @@ void TestPlotter::samplingStopsAtTheLastPixel()
     // A plot area wider than its image samples only as far as the image reaches: 100 pixels,
     // 1500 units.
     for (bool superposition : {false, true}) {
-        Bench bench(1e6f, DesignHeight);
-        bench.surface.setMaximumSide(100);
+        PlotBench bench(1e6f, DesignHeightUnits);
+        bench.surface.setMaximumSidePixels(100);
         QVERIFY(superposition ? bench.plotter.plotSuperposition({Row1, Row2, Row3})
                               : bench.plotter.plotOscillation(Row1, Blue));
         QCOMPARE(bench.plotter.plotWidth(), 1e6);
         QCOMPARE(bench.plotter.sampleX(), 1501.0);
     }
+}
+
+void TestPlotter::plotOnAnImageAsWideAsTheArea_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<float>("widthUnits");
+    QTest::newRow("design width") << 1.0 << DesignWidthUnits;
+    QTest::newRow("design width, twice the density") << 2.0 << DesignWidthUnits;
+    QTest::newRow("narrow") << 1.0 << 1500.0f;
+}
+
+void TestPlotter::plotOnAnImageAsWideAsTheArea()
+{
+    // The first image is just as wide as the area, and the last sample, at the area's width,
+    // lies past its last column: written there, it would show on the next row's first pixel.
+    // A plot sets its samples' pixels and the axis, nothing else.
+    QFETCH(double, ratio);
+    QFETCH(float, widthUnits);
+    PlotBench bench(widthUnits, DesignHeightUnits, ratio);
+    QCOMPARE(bench.surface.image().width(), bench.surface.drawablePixels().width());
+    QVERIFY(bench.plotter.plotOscillation(Row1, Blue));
+
+    // Each point on the pixel that contains it.
+    const double unitsPerPixel = UnitsPerPixel / ratio;
+    const auto pixel = [&](double units) { return int(std::floor(units / unitsPerPixel)); };
+    QImage expected(bench.surface.image().size(), QImage::Format_RGB32);
+    expected.fill(PlotSurface::Background);
+    const Oscillation::Curve curve = Oscillation{1, 0, 20}.curve(PiApproxValue);
+    for (double x = 0; x <= widthUnits; ++x)
+        if (pixel(x) < expected.width())
+            expected.setPixel(pixel(x), pixel(float(curve.displacement(x) + 2167.5)), Blue);
+    for (int x = 0; x < expected.width(); ++x)
+        expected.setPixel(x, pixel(2167.5), AxisColour);
+    QCOMPARE(bench.surface.image(), expected);
+}
+
+void TestPlotter::densityChangePlotsAsIfItWereFromTheStart_data()
+{
+    QTest::addColumn<double>("before");
+    QTest::addColumn<double>("after");
+    QTest::newRow("to twice the density") << 1.0 << 2.0;
+    QTest::newRow("back to the usual density") << 2.0 << 1.0;
+    QTest::newRow("to a fractional density") << 1.0 << 1.14;
+}
+
+void TestPlotter::densityChangePlotsAsIfItWereFromTheStart()
+{
+    // A window moved to a screen of another density plots as one that was there from the
+    // start: nothing worked out for the old density may linger.
+    QFETCH(double, before);
+    QFETCH(double, after);
+    PlotBench moved(DesignWidthUnits, DesignHeightUnits, before);
+    QVERIFY(moved.plotter.plotOscillation(Row1, Blue));
+    moved.surface.setDevicePixelRatio(after);
+    moved.plotter.clearPlot(); // The rescaled picture of the first plot is not compared.
+    QVERIFY(moved.plotter.plotOscillation(Row3, Blue));
+    PlotBench native(DesignWidthUnits, DesignHeightUnits, after);
+    QVERIFY(native.plotter.plotOscillation(Row3, Blue));
+    const QRect drawable(QPoint(0, 0), native.surface.drawablePixels());
+    QCOMPARE(moved.surface.drawablePixels(), drawable.size());
+    QCOMPARE(moved.surface.picture(drawable), native.surface.picture(drawable));
 }
 
 void TestPlotter::changedRectCoversEveryChangedPixel_data()
@@ -183,22 +232,20 @@ void TestPlotter::changedRectCoversEveryChangedPixel()
     QFETCH(double, ratio);
     QFETCH(QString, command);
     QFETCH(QString, amplitude);
-    PlotSurface surface(ratio);
-    surface.resize(DesignWidth, DesignHeight);
-    Plotter plotter(surface, NumberText(QLocale::c()));
-    plotter.setMessageHandler([](const QString &) {});
-    plotter.plotSuperposition({Row1, Row2, Row3}); // Something for a clear to erase.
-    surface.resize(DesignWidth, 3000);             // And an axis on a new row.
-    surface.takeChangedRect();
+    PlotBench bench(DesignWidthUnits, DesignHeightUnits, ratio);
+    PlotSurface &surface = bench.surface;
+    bench.plotter.plotSuperposition({Row1, Row2, Row3}); // Something for a clear to erase.
+    surface.resize(DesignWidthUnits, 3000);              // And an axis on a new row.
+    surface.takeChangedPixels();
     const QImage before = surface.image().copy();
     const OscillationTexts row{"1.7", "33", amplitude};
     if (command == "row")
-        plotter.plotOscillation(row, Blue);
+        bench.plotter.plotOscillation(row, Blue);
     else if (command == "sum")
-        plotter.plotSuperposition({row, Row2, {"3", "0", amplitude}});
+        bench.plotter.plotSuperposition({row, Row2, {"3", "0", amplitude}});
     else
-        plotter.clearPlot();
-    const QRect changed = surface.takeChangedRect();
+        bench.plotter.clearPlot();
+    const QRect changed = surface.takeChangedPixels();
     const QImage &after = surface.image();
     int changedPixels = 0;
     for (int y = 0; y < after.height(); ++y)
@@ -208,18 +255,18 @@ void TestPlotter::changedRectCoversEveryChangedPixel()
                 QVERIFY2(changed.contains(x, y), qPrintable(QString("pixel %1, %2").arg(x).arg(y)));
             }
     QVERIFY(changedPixels > 0);
-    QVERIFY(surface.takeChangedRect().isEmpty());
+    QVERIFY(surface.takeChangedPixels().isEmpty());
 }
 
 void TestPlotter::plotsPointsInTheRowColour()
 {
-    Bench bench;
+    PlotBench bench;
     bench.plotter.plotOscillation(Row1, Blue);
     // Sample 1000 lies at 1975.4152: column 66, row 131.
     QCOMPARE(bench.surface.pixelAt(1000, 1975.4152f), Blue);
     QCOMPARE(bench.surface.image().pixel(66, 131), Blue);
     // The axis goes over the curve where they cross, at the start.
-    QCOMPARE(bench.surface.pixelAt(0, 2167.5f), Black);
+    QCOMPARE(bench.surface.pixelAt(0, 2167.5f), AxisColour);
     // Everything coloured lies within the wave's band: 200 units either side of the axis.
     const QImage blue = pixelsOf(bench.surface.image(), Blue);
     for (int y = 0; y < blue.height(); ++y)
@@ -230,7 +277,7 @@ void TestPlotter::plotsPointsInTheRowColour()
     for (int x = 0; x < 585; ++x) {
         bool any = false;
         for (int y = 0; y < blue.height() && !any; ++y)
-            any = blue.pixelIndex(x, y) || bench.surface.image().pixel(x, y) == Black;
+            any = blue.pixelIndex(x, y) || bench.surface.image().pixel(x, y) == AxisColour;
         QVERIFY2(any, qPrintable(QString("column %1").arg(x)));
     }
 }
@@ -251,9 +298,9 @@ void TestPlotter::frequencyPlotsInTenths()
 {
     QFETCH(OscillationTexts, row);
     QFETCH(OscillationTexts, sameAs);
-    Bench first;
+    PlotBench first;
     first.plotter.plotOscillation(row, Blue);
-    Bench second;
+    PlotBench second;
     second.plotter.plotOscillation(sameAs, Blue);
     QVERIFY(first.surface.image() == second.surface.image());
 }
@@ -270,7 +317,7 @@ void TestPlotter::notANumberDrawsNothing_data()
 void TestPlotter::notANumberDrawsNothing()
 {
     QFETCH(OscillationTexts, row);
-    Bench bench;
+    PlotBench bench;
     bench.surface.clear();
     const QImage before = bench.surface.image().copy();
     QVERIFY(!bench.plotter.plotOscillation(row, Blue));
@@ -291,7 +338,7 @@ void TestPlotter::amplitudeWarning()
 {
     QFETCH(QString, amplitude);
     QFETCH(bool, warns);
-    Bench bench;
+    PlotBench bench;
     QVERIFY(bench.plotter.plotOscillation({"1", "0", amplitude}, Blue));
     QCOMPARE(bench.messages,
              warns ? QStringList{Plotter::AmplitudeTooLargeMessage} : QStringList{});
@@ -300,7 +347,7 @@ void TestPlotter::amplitudeWarning()
 
 void TestPlotter::convertedTextsAreKept()
 {
-    Bench bench;
+    PlotBench bench;
     bench.plotter.plotOscillation({"1.25", "90", "20"}, Blue);
     QCOMPARE(bench.plotter.frequencyText(), "1.2");
     QCOMPARE(bench.plotter.phaseText(), "1.57075");
@@ -310,24 +357,26 @@ void TestPlotter::convertedTextsAreKept()
 
 void TestPlotter::superpositionOfOneRowIsThatRow()
 {
-    Bench single;
+    PlotBench single;
     single.plotter.plotOscillation(Row1, Blue);
-    Bench sum;
+    PlotBench sum;
     sum.plotter.plotSuperposition({Row1, OscillationTexts{"2", "0", "0"}, {"3", "0", "0"}});
     QImage curve = pixelsOf(single.surface.image(), Blue);
-    QImage sumCurve = pixelsOf(sum.surface.image(), Black);
-    // The axis is black in both; the curve under it is hidden in both.
-    const QImage axis = pixelsOf(single.surface.image(), Black);
+    QImage sumCurve = pixelsOf(sum.surface.image(), SuperpositionColour);
+    // The axis lies over both; the curve under it is hidden in both.
+    const QImage axis = pixelsOf(single.surface.image(), AxisColour);
     for (int y = 0; y < curve.height(); ++y)
         for (int x = 0; x < curve.width(); ++x)
-            if (axis.pixelIndex(x, y))
+            if (axis.pixelIndex(x, y)) {
                 curve.setPixel(x, y, 1);
+                sumCurve.setPixel(x, y, 1);
+            }
     QCOMPARE(sumCurve, curve);
 }
 
 void TestPlotter::superpositionLeavesRowTextsAlone()
 {
-    Bench bench;
+    PlotBench bench;
     bench.plotter.plotOscillation(Row2, Blue);
     bench.plotter.plotSuperposition({OscillationTexts{"7.77", "45", "3"}, Row2, Row3});
     QCOMPARE(bench.plotter.frequencyText(), "2");
@@ -337,7 +386,7 @@ void TestPlotter::superpositionLeavesRowTextsAlone()
 
 void TestPlotter::superpositionChecksAllNineFields()
 {
-    Bench bench;
+    PlotBench bench;
     bench.surface.clear();
     const QImage before = bench.surface.image().copy();
     QVERIFY(!bench.plotter.plotSuperposition({Row1, Row2, OscillationTexts{"3", "0", "abc"}}));
@@ -360,7 +409,7 @@ void TestPlotter::superpositionWarnsOnceOnlyForSingleAmplitudes()
 {
     QFETCH(QStringList, amplitudes);
     QFETCH(bool, warns);
-    Bench bench;
+    PlotBench bench;
     QVERIFY(bench.plotter.plotSuperposition({OscillationTexts{"1", "0", amplitudes[0]},
                                              {"2", "0", amplitudes[1]},
                                              {"3", "0", amplitudes[2]}}));
@@ -370,15 +419,15 @@ void TestPlotter::superpositionWarnsOnceOnlyForSingleAmplitudes()
 
 void TestPlotter::clearLeavesOneAxis()
 {
-    Bench bench;
+    PlotBench bench;
     bench.plotter.plotOscillation(Row1, Blue);
     bench.surface.resize(6000, 3000);
     bench.plotter.clearPlot();
     QCOMPARE(countOf(bench.surface.image(), Blue), 0);
     // One axis at the new middle, 1500 units down (row 100), across the 400 columns.
-    QCOMPARE(countOf(bench.surface.image(), Black), 400);
+    QCOMPARE(countOf(bench.surface.image(), AxisColour), 400);
     for (int x = 0; x < 400; ++x)
-        QCOMPARE(bench.surface.image().pixel(x, 100), Black);
+        QCOMPARE(bench.surface.image().pixel(x, 100), AxisColour);
 }
 
 void TestPlotter::valuesBeyondTheArithmetic_data()
@@ -399,16 +448,16 @@ void TestPlotter::valuesBeyondTheArithmetic()
 {
     QFETCH(OscillationTexts, row);
     QFETCH(bool, drawsCurve);
-    Bench bench;
+    PlotBench bench;
     bench.surface.clear();
     QVERIFY(bench.plotter.plotOscillation(row, Blue));
     // The axis is always drawn; the curve only where its samples are finite and on the area.
-    QCOMPARE(bench.surface.image().pixel(0, 144), Black);
+    QCOMPARE(bench.surface.image().pixel(0, 144), AxisColour);
     QCOMPARE(countOf(bench.surface.image(), Blue) > 0, drawsCurve);
-    Bench sum;
+    PlotBench sum;
     sum.surface.clear();
     QVERIFY(sum.plotter.plotSuperposition({row, Row2, Row3}));
-    QCOMPARE(sum.surface.image().pixel(584, 144), Black);
+    QCOMPARE(sum.surface.image().pixel(584, 144), AxisColour);
 }
 
 void TestPlotter::hostileTexts_data()
@@ -461,13 +510,11 @@ void TestPlotter::hostileTexts()
     OscillationTexts row = Row2;
     (field == 0 ? row.frequency : field == 1 ? row.phase : row.amplitude) = text;
     auto check = [&](auto command, QRgb colour) {
-        PlotSurface surface;
-        surface.resize(DesignWidth, DesignHeight);
-        Plotter plotter(surface, NumberText(locale));
-        QStringList messages;
-        plotter.setMessageHandler([&](const QString &message) { messages << message; });
+        PlotBench bench(DesignWidthUnits, DesignHeightUnits, 1.0, locale);
+        const PlotSurface &surface = bench.surface;
+        const QStringList &messages = bench.messages;
         const QImage before = surface.image().copy();
-        const bool plotted = command(plotter);
+        const bool plotted = command(bench.plotter);
         if (!plotted) {
             QCOMPARE(messages, QStringList{Plotter::NotANumberMessage});
             QCOMPARE(surface.image(), before);
@@ -478,12 +525,16 @@ void TestPlotter::hostileTexts()
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb pixel = image.pixel(x, y);
-                QVERIFY(pixel == colour || pixel == Black || pixel == PlotSurface::Background);
+                QVERIFY(pixel == colour || pixel == AxisColour || pixel == PlotSurface::Background);
             }
-        QCOMPARE(image.pixel(0, 144), Black);
+        QCOMPARE(image.pixel(0, 144), AxisColour);
     };
     check([&](Plotter &plotter) { return plotter.plotOscillation(row, Blue); }, Blue);
-    check([&](Plotter &plotter) { return plotter.plotSuperposition({Row1, row, Row3}); }, Black);
+    check(
+        [&](Plotter &plotter) {
+            return plotter.plotSuperposition({Row1, row, Row3});
+        },
+        SuperpositionColour);
 }
 
 QTEST_APPLESS_MAIN(TestPlotter)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "plotarea.h"
 
+#include "units.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -13,8 +15,8 @@
 PlotArea::PlotArea(QWidget *parent)
     : QWidget(parent)
 {
-    // The surface takes its size when the widget is laid out or shown, not at the default size
-    // every widget starts with.
+    // Opaque: the widget paints every pixel itself, the image's and, only where the image ends
+    // at its cap, the background, so nothing beneath needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -24,7 +26,7 @@ int PlotArea::largestUsefulSide() const
     // rest, also where the platform knows no screens.
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
-        return PlotSurface::DefaultMaximumSide;
+        return PlotSurface::DefaultMaximumSidePixels;
     const QSize desktop = screen->virtualSize() * screen->devicePixelRatio();
     return std::max(desktop.width(), desktop.height());
 }
@@ -32,9 +34,9 @@ int PlotArea::largestUsefulSide() const
 void PlotArea::fitSurface()
 {
     m_surface.setDevicePixelRatio(devicePixelRatioF());
-    m_surface.setMaximumSide(std::min(largestUsefulSide(), PlotSurface::DefaultMaximumSide));
-    m_surface.resize(float(width() * PlotSurface::UnitsPerPixel),
-                     float(height() * PlotSurface::UnitsPerPixel));
+    m_surface.setMaximumSidePixels(
+        std::min(largestUsefulSide(), PlotSurface::DefaultMaximumSidePixels));
+    m_surface.resize(float(width() * UnitsPerPixel), float(height() * UnitsPerPixel));
 }
 
 void PlotArea::resizeEvent(QResizeEvent *)
@@ -56,7 +58,7 @@ QRectF PlotArea::areaOf(const QRect &devicePixels) const
 
 void PlotArea::showChanges()
 {
-    const QRect changed = m_surface.takeChangedRect();
+    const QRect changed = m_surface.takeChangedPixels();
     if (!changed.isEmpty())
         update(areaOf(changed).toAlignedRect());
 }
@@ -89,7 +91,7 @@ void PlotArea::paintRect(QPainter &painter, const QRect &rect)
 {
     // Only where the image falls short, beyond its cap, does the background show; elsewhere
     // the image's device pixels are copied one to one.
-    const QRect drawable(QPoint(0, 0), m_surface.drawableSize());
+    const QRect drawable(QPoint(0, 0), m_surface.drawablePixels());
     const QSizeF extent = areaOf(drawable).size();
     const QRect covered(0, 0, int(extent.width()), int(extent.height())); // Whole pixels only.
     for (const QRect &uncovered : QRegion(rect) - covered)

@@ -27,7 +27,7 @@ QString phaseToRadians(const QString &degreesText, double piApprox, const Number
     return numbers.toText(numbers.toValue(degreesText) / 180 * piApprox);
 }
 
-QString frequencyToTenths(const QString &frequencyText, const NumberText &numbers)
+QString roundFrequencyToTenths(const QString &frequencyText, const NumberText &numbers)
 {
     return numbers.toText(NumberText::roundHalfToEven(numbers.toValue(frequencyText) * 10) / 10);
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -21,11 +22,15 @@ Format formatOf(const QString &fileName);
 QByteArray png(const QImage &picture);
 
 // One PDF page of the picture's size on screen, a logical pixel being 1/96 inch, so that it
-// prints at the scale the user sees. The picture is embedded without loss.
+// prints at the scale the user sees. The picture is embedded without loss. False for an empty
+// picture.
 bool writePdf(const QImage &picture, QIODevice *device);
 
-// Writes the picture to a file in one step: an existing file is replaced only by the whole
-// new one, and a failure leaves no partial file. On failure, says in Czech what went wrong.
+// Writes the picture to a file in one step, as SaveFile::write does. On failure, says in Czech
+// what went wrong.
 std::optional<QString> save(const QImage &picture, const QString &fileName, Format format);
+
+// Where a picture goes on a page: as large as the page allows keeping its proportions, centred.
+QRect placeOnPage(QSize picture, const QRect &page);
 
 } // namespace PictureFile

@@ -6,13 +6,6 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-constexpr QRgb AxisColour = qRgb(0, 0, 0);
-constexpr QRgb SuperpositionColour = qRgb(0, 0, 0);
-
-} // namespace
-
 Plotter::Plotter(PlotSurface &surface, const NumberText &numbers)
     : m_surface(surface)
     , m_numbers(numbers)
@@ -26,8 +19,8 @@ void Plotter::showMessage(const QString &text) const
 
 void Plotter::RefreshPlotMetrics()
 {
-    AxisY = double(m_surface.height()) / 2;
-    PlotWidth = m_surface.width();
+    AxisY = double(m_surface.heightUnits()) / 2;
+    PlotWidth = m_surface.widthUnits();
 }
 
 void Plotter::DrawTimeAxis()
@@ -62,7 +55,7 @@ bool Plotter::prepareRows(std::span<OscillationTexts> rows)
     }
     for (OscillationTexts &row : rows) {
         row.phase = phaseToRadians(row.phase, PiApprox, m_numbers);
-        row.frequency = frequencyToTenths(row.frequency, m_numbers);
+        row.frequency = roundFrequencyToTenths(row.frequency, m_numbers);
     }
     return true;
 }

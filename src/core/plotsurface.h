@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "units.h"
+
 #include <QImage>
 #include <QRect>
 #include <QRgb>
@@ -22,23 +24,22 @@
 class PlotSurface
 {
 public:
-    static constexpr double UnitsPerPixel = 15.0;
-    static constexpr int DefaultMaximumSide = 16384;
+    static constexpr int DefaultMaximumSidePixels = 16384;
     static constexpr QRgb Background = qRgb(255, 255, 255);
 
     explicit PlotSurface(double devicePixelRatio = 1.0);
 
     // The plot area's size in units.
-    float width() const { return m_width; }
-    float height() const { return m_height; }
+    float widthUnits() const { return m_widthUnits; }
+    float heightUnits() const { return m_heightUnits; }
     void resize(float widthUnits, float heightUnits);
 
     double devicePixelRatio() const { return m_devicePixelRatio; }
     void setDevicePixelRatio(double ratio);
 
     // The largest backing image, in device pixels a side.
-    void setMaximumSide(int pixels);
-    int maximumSide() const { return m_maximumSide; }
+    void setMaximumSidePixels(int pixels);
+    int maximumSidePixels() const { return m_maximumSidePixels; }
 
     void clear();
     void setPoint(float x, float y, QRgb colour);
@@ -47,11 +48,11 @@ public:
     // The backing image, larger than the plot area once the area has shrunk.
     const QImage &image() const { return m_image; }
     // The device pixels the plot area covers within the image.
-    QSize drawableSize() const { return m_drawable; }
+    QSize drawablePixels() const { return m_drawablePixels; }
     // The colour of the device pixel under a point, or the background outside the image.
     QRgb pixelAt(float x, float y) const;
     // The last abscissa, in units, that can still land on a pixel.
-    double drawableWidthUnits() const { return m_drawable.width() * m_unitsPerDevicePixel; }
+    double drawableWidthUnits() const { return m_drawablePixels.width() * m_unitsPerDevicePixel; }
 
     // A copy of the given device pixels of the drawable area, which knows its density: its
     // device pixel ratio and its dots per inch, 96 times that ratio.
@@ -59,16 +60,18 @@ public:
 
     // The device pixels drawn on since the last call, as one rectangle of the image (empty if
     // none), so that a screen shows the picture by repainting only that.
-    QRect takeChangedRect() { return std::exchange(m_changed, QRect()); }
+    QRect takeChangedPixels() { return std::exchange(m_changedPixels, QRect()); }
 
     // Sets many points of one colour, with the image's pixels fetched once. Points that are not
-    // finite or fall outside the drawable area are skipped. Valid until the surface changes;
-    // hand it back with finish() so the surface knows what changed.
+    // finite or fall outside the drawable area are skipped. Valid until the surface changes
+    // (a debug build asserts that); hand it back with finish() so the surface knows what
+    // changed.
     class PointWriter
     {
     public:
         void setPoint(float x, float y)
         {
+            Q_ASSERT(isCurrent());
             // A point lands on the pixel that contains it. Truncation is the floor here, as
             // negative positions are rejected first; not-a-number fails every comparison.
             const double column = x / m_unitsPerDevicePixel;
@@ -93,6 +96,9 @@ public:
             m_bottom = std::max(m_bottom, row);
         }
         float lowestOrdinateInRow(qsizetype row) const;
+        // The surface still has the pixels, column table and drawable area this writer took:
+        // a resize or a change of density may have moved or shrunk them.
+        bool isCurrent() const;
 
         qsizetype m_top = std::numeric_limits<qsizetype>::max();
         qsizetype m_bottom = -1;
@@ -103,6 +109,7 @@ public:
         double m_unitsPerDevicePixel = UnitsPerPixel;
         const double *m_columnStarts = nullptr;
         QRgb m_colour = 0;
+        const PlotSurface *m_surface = nullptr; // None: nothing was drawable.
     };
     PointWriter pointWriter(QRgb colour);
     void finish(const PointWriter &writer);
@@ -114,15 +121,15 @@ private:
     void growImageToCover(QSize devicePixels);
     QSize devicePixelsFor(double widthUnits, double heightUnits) const;
 
-    float m_width = 0;
-    float m_height = 0;
+    float m_widthUnits = 0;
+    float m_heightUnits = 0;
     double m_devicePixelRatio = 1.0;
     double m_unitsPerDevicePixel = UnitsPerPixel;
-    int m_maximumSide = DefaultMaximumSide;
+    int m_maximumSidePixels = DefaultMaximumSidePixels;
     QImage m_image;
-    QSize m_drawable;
-    QRect m_changed;
-    QRect m_drawn; // All drawn on since the last clear.
+    QSize m_drawablePixels;
+    QRect m_changedPixels;
+    QRect m_drawnPixels; // All drawn on since the last clear.
     // The first whole abscissa in each pixel column, and past the last, at the density they
     // were found for.
     std::vector<double> m_columnStarts;

@@ -5,11 +5,16 @@
 #include "oscillation.h"
 #include "plotsurface.h"
 
+#include <QRgb>
 #include <QString>
 
 #include <array>
 #include <functional>
 #include <span>
+
+// The time axis, and the superposition's curve: black.
+inline constexpr QRgb AxisColour = qRgb(0, 0, 0);
+inline constexpr QRgb SuperpositionColour = qRgb(0, 0, 0);
 
 // The plot commands, drawing onto a surface: clear, one oscillation, and the superposition of
 // all three. Holds the metrics and texts the commands share.
@@ -27,7 +32,6 @@ public:
 
     void setMessageHandler(MessageHandler handler) { m_showMessage = std::move(handler); }
     PlotSurface &surface() const { return m_surface; }
-    const NumberText &numbers() const { return m_numbers; }
 
     // Reads the plot area's size into AxisY and PlotWidth.
     void RefreshPlotMetrics();

@@ -73,4 +73,4 @@ struct Oscillation
 // samples are skipped rather than drawn as a plausible number.
 bool amplitudeExceedsPlot(const QString &amplitudeText, double axisY, const NumberText &numbers);
 QString phaseToRadians(const QString &degreesText, double piApprox, const NumberText &numbers);
-QString frequencyToTenths(const QString &frequencyText, const NumberText &numbers);
+QString roundFrequencyToTenths(const QString &frequencyText, const NumberText &numbers);

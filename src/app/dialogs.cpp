@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs.h"
+
+#include <QAbstractFileIconProvider>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+// Names a file's type and icon from its name alone. Qt's own provider reads a file's first
+// bytes to guess its type, and a file such as /proc/kmsg never answers: one look into /proc
+// would hang the whole program.
+class NameOnlyIconProvider : public QAbstractFileIconProvider
+{
+public:
+    QIcon icon(const QFileInfo &info) const override
+    {
+        if (info.isDir())
+            return QAbstractFileIconProvider::icon(Folder);
+        const QMimeType type = mimeTypeOf(info);
+        return QIcon::fromTheme(
+            type.iconName(),
+            QIcon::fromTheme(type.genericIconName(), QAbstractFileIconProvider::icon(File)));
+    }
+
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isDir())
+            return QAbstractFileIconProvider::type(info); // Says "Folder"; reads nothing.
+        return mimeTypeOf(info).comment();
+    }
+
+private:
+    static QMimeType mimeTypeOf(const QFileInfo &info)
+    {
+        return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    }
+};
+
+// Qt's own save dialog, which reads a typed name in double quotes as a list of names: a name
+// with a quote in it would be saved under another name in another folder. Such a name is
+// refused, and the dialog stays open.
+class SaveDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const auto *typed = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (typed && typed->text().contains(u'"')) {
+            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vibraton"),
+                            QStringLiteral("Název souboru nesmí obsahovat uvozovky (\")."),
+                            QMessageBox::Ok, this);
+            box.exec();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+// Choosing a kind in the filter turns the default suffix and the typed name's suffix with it.
+void followChosenKind(QFileDialog &dialog, const QList<Dialogs::FileKind> &kinds)
+{
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, kinds](const QString &filter) {
+                         for (const Dialogs::FileKind &kind : kinds) {
+                             if (kind.filter != filter)
+                                 continue;
+                             dialog.setDefaultSuffix(kind.suffix);
+                             const QFileInfo typed(dialog.selectedFiles().value(0));
+                             if (!typed.completeBaseName().isEmpty())
+                                 dialog.selectFile(typed.dir().filePath(typed.completeBaseName() +
+                                                                        u'.' + kind.suffix));
+                         }
+                     });
+}
+
+} // namespace
+
+void Dialogs::showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vibraton"), text, QMessageBox::Ok,
+                    m_window);
+    box.exec();
+}
+
+QString Dialogs::saveFileName(const QString &title, const QString &suggested,
+                              const QList<FileKind> &kinds)
+{
+    static NameOnlyIconProvider iconProvider;
+    SaveDialog dialog(m_window, title, suggested);
+    dialog.setIconProvider(&iconProvider);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList filters;
+    for (const FileKind &kind : kinds)
+        filters << kind.filter;
+    dialog.setNameFilters(filters);
+    if (!kinds.isEmpty())
+        dialog.setDefaultSuffix(kinds.first().suffix);
+    followChosenKind(dialog, kinds);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+bool Dialogs::setUpPrinter(QPrinter &printer)
+{
+    return QPrintDialog(&printer, m_window).exec() == QDialog::Accepted;
+}

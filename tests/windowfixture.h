@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "dialogs.h"
+#include "form1.h"
+#include "plotarea.h"
+#include "visiblearea.h"
+
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <functional>
+
+// The window as the tests work it: controls found by their names, messages recorded instead of
+// shown, and the file and printer dialogs answered by the test, unless it asks for the
+// desktop's own.
+class WindowFixture
+{
+public:
+    enum class Answers { ByTheTest, ByTheDesktop };
+
+    explicit WindowFixture(const QLocale &locale = QLocale::c(),
+                           Answers answers = Answers::ByTheTest)
+        : form(locale, std::make_unique<Recorded>(*this, answers), nullptr)
+    {}
+
+    template <typename W = QWidget> W *control(const char *name) const
+    {
+        return form.findChild<W *>(QString::fromLatin1(name));
+    }
+    void click(const char *button) const
+    {
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    }
+    void setText(const char *field, const QString &text) const
+    {
+        control<QLineEdit>(field)->setText(text);
+    }
+    QAction *action(const char *name) const
+    {
+        return form.findChild<QAction *>(QString::fromLatin1(name));
+    }
+    PlotArea *plotArea() const { return control<PlotArea>("Picture1"); }
+    const QImage &image() const { return plotArea()->surface().image(); }
+    const Plotter &plotter() const { return form.m_plotter; }
+    QSize outerSizeInUnits() const { return form.outerSizeInUnits(); }
+
+    // Shows the window sized so that the plot area has its designed height, 4335 units, and
+    // so the axis at 2167.5; it is 8745 units wide.
+    void showAtDesignHeight()
+    {
+        form.show();
+        form.resize(584, 431);
+    }
+    // Shows the window and plots the three rows and their sum, as a user first does.
+    void showWithTheDefaultCurves()
+    {
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (const char *button : {"Command1", "Command3", "Command4", "Command5"})
+            click(button);
+        QCoreApplication::processEvents();
+    }
+
+    // The plot area as the user sees it, in the window: above the bottom strip that lies over
+    // its last rows.
+    QRect visiblePlotArea() const
+    {
+        const QRect area = plotArea()->geometry();
+        return visiblePartOfPlotArea(area, form.size(), control("StatusBar1")->y())
+            .translated(area.topLeft());
+    }
+    // That part as the plot area's image holds it, at the screen's device resolution.
+    QImage visiblePicture() const
+    {
+        return plotArea()->picture(visiblePlotArea().translated(-plotArea()->pos()));
+    }
+    // That part as the screen shows it: the window's backing store.
+    QImage onScreen() const
+    {
+        const QImage window = form.screen()->grabWindow(form.winId()).toImage();
+        const qreal ratio = window.devicePixelRatio();
+        const QRect area = visiblePlotArea();
+        QImage shown = window.copy(QRect(area.topLeft() * ratio, area.size() * ratio));
+        shown.setDevicePixelRatio(ratio);
+        return shown;
+    }
+
+    Form1 form;
+    QStringList messages;
+    std::function<void(const QString &)> whenTold; // Runs while a message is up.
+    QStringList suggestions;                       // The names the save dialog suggested.
+    QString answer;    // The name the user gives the save dialog; empty: cancelled.
+    QString printedTo; // The PDF file a print goes to; empty: cancelled.
+
+private:
+    class Recorded : public Dialogs
+    {
+    public:
+        Recorded(WindowFixture &fixture, Answers answers)
+            : m_fixture(fixture)
+            , m_answers(answers)
+        {}
+
+        void showMessage(const QString &text) override
+        {
+            m_fixture.messages << text;
+            if (m_fixture.whenTold)
+                m_fixture.whenTold(text);
+            if (m_answers == Answers::ByTheDesktop)
+                Dialogs::showMessage(text);
+        }
+        QString saveFileName(const QString &title, const QString &suggested,
+                             const QList<FileKind> &kinds) override
+        {
+            m_fixture.suggestions << suggested;
+            if (m_answers == Answers::ByTheDesktop)
+                return Dialogs::saveFileName(title, suggested, kinds);
+            return m_fixture.answer;
+        }
+        bool setUpPrinter(QPrinter &printer) override
+        {
+            if (m_answers == Answers::ByTheDesktop)
+                return Dialogs::setUpPrinter(printer);
+            if (m_fixture.printedTo.isEmpty())
+                return false;
+            printer.setOutputFileName(m_fixture.printedTo);
+            return true;
+        }
+
+    private:
+        WindowFixture &m_fixture;
+        Answers m_answers;
+    };
+};
