@@ -11,7 +11,9 @@
 
 #include <cmath>
 #include <csignal>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 // The picture as it leaves the program, without a window: what it holds, PNG, PDF and files.
 class TestPictureFile : public QObject
@@ -270,6 +272,9 @@ void TestPictureFile::folderThatCannotTakeTheFile()
 
 void TestPictureFile::replacingIsAllOrNothing()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the disk fills up here through POSIX's file size limit, which Windows lacks");
+#else
     // An existing file is either kept whole or replaced whole, also when the disk fills up
     // halfway through the new one; no temporary file is left behind.
     QTemporaryDir folder;
@@ -294,6 +299,7 @@ void TestPictureFile::replacingIsAllOrNothing()
 
     QCOMPARE(PictureFile::save(newer, fileName, PictureFile::Format::Png), std::nullopt);
     QVERIFY(QImage(fileName).convertToFormat(newer.format()) == newer);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <functional>
@@ -24,7 +25,7 @@ public:
 
     explicit WindowFixture(const QLocale &locale = QLocale::c(),
                            Answers answers = Answers::ByTheTest)
-        : form(locale, std::make_unique<Recorded>(*this, answers), nullptr)
+        : form(withTestSettings(locale), std::make_unique<Recorded>(*this, answers), nullptr)
     {}
 
     template <typename W = QWidget> W *control(const char *name) const
@@ -93,10 +94,18 @@ public:
     QStringList messages;
     std::function<void(const QString &)> whenTold; // Runs while a message is up.
     QStringList suggestions;                       // The names the save dialog suggested.
-    QString answer;    // The name the user gives the save dialog; empty: cancelled.
+    QStringList openedIn;                          // The folders the open dialog started in.
+    QString answer;    // The name the user gives the save or open dialog; empty: cancelled.
     QString printedTo; // The PDF file a print goes to; empty: cancelled.
 
 private:
+    // The window's settings (the folder last used) go to a place of the tests' own.
+    static const QLocale &withTestSettings(const QLocale &locale)
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        return locale;
+    }
+
     class Recorded : public Dialogs
     {
     public:
@@ -119,6 +128,14 @@ private:
             m_fixture.suggestions << suggested;
             if (m_answers == Answers::ByTheDesktop)
                 return Dialogs::saveFileName(title, suggested, kinds);
+            return m_fixture.answer;
+        }
+        QString openFileName(const QString &title, const QString &folder,
+                             const QList<FileKind> &kinds) override
+        {
+            m_fixture.openedIn << folder;
+            if (m_answers == Answers::ByTheDesktop)
+                return Dialogs::openFileName(title, folder, kinds);
             return m_fixture.answer;
         }
         bool setUpPrinter(QPrinter &printer) override

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs.h"
 
-#include <QAbstractFileIconProvider>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -14,23 +14,23 @@ namespace {
 // Names a file's type and icon from its name alone. Qt's own provider reads a file's first
 // bytes to guess its type, and a file such as /proc/kmsg never answers: one look into /proc
 // would hang the whole program.
-class NameOnlyIconProvider : public QAbstractFileIconProvider
+class NameOnlyIconProvider : public QFileIconProvider
 {
 public:
     QIcon icon(const QFileInfo &info) const override
     {
         if (info.isDir())
-            return QAbstractFileIconProvider::icon(Folder);
+            return QFileIconProvider::icon(Folder);
         const QMimeType type = mimeTypeOf(info);
-        return QIcon::fromTheme(
-            type.iconName(),
-            QIcon::fromTheme(type.genericIconName(), QAbstractFileIconProvider::icon(File)));
+        return QIcon::fromTheme(type.iconName(),
+                                QIcon::fromTheme(type.genericIconName(), icon(File)));
     }
+    using QFileIconProvider::icon;
 
     QString type(const QFileInfo &info) const override
     {
         if (info.isDir())
-            return QAbstractFileIconProvider::type(info); // Says "Folder"; reads nothing.
+            return QFileIconProvider::type(info); // Says "Folder"; reads nothing.
         return mimeTypeOf(info).comment();
     }
 
@@ -40,6 +40,20 @@ private:
         return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
     }
 };
+
+NameOnlyIconProvider &nameOnlyIconProvider()
+{
+    static NameOnlyIconProvider provider;
+    return provider;
+}
+
+QStringList filtersOf(const QList<Dialogs::FileKind> &kinds)
+{
+    QStringList filters;
+    for (const Dialogs::FileKind &kind : kinds)
+        filters << kind.filter;
+    return filters;
+}
 
 // Qt's own save dialog, which reads a typed name in double quotes as a list of names: a name
 // with a quote in it would be saved under another name in another folder. Such a name is
@@ -92,17 +106,24 @@ void Dialogs::showMessage(const QString &text)
 QString Dialogs::saveFileName(const QString &title, const QString &suggested,
                               const QList<FileKind> &kinds)
 {
-    static NameOnlyIconProvider iconProvider;
     SaveDialog dialog(m_window, title, suggested);
-    dialog.setIconProvider(&iconProvider);
+    dialog.setIconProvider(&nameOnlyIconProvider());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    QStringList filters;
-    for (const FileKind &kind : kinds)
-        filters << kind.filter;
-    dialog.setNameFilters(filters);
+    dialog.setNameFilters(filtersOf(kinds));
     if (!kinds.isEmpty())
         dialog.setDefaultSuffix(kinds.first().suffix);
     followChosenKind(dialog, kinds);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString Dialogs::openFileName(const QString &title, const QString &folder,
+                              const QList<FileKind> &kinds)
+{
+    QFileDialog dialog(m_window, title, folder);
+    dialog.setIconProvider(&nameOnlyIconProvider());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filtersOf(kinds));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

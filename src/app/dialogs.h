@@ -13,7 +13,7 @@ class QWidget;
 class Dialogs
 {
 public:
-    // A kind of file a save dialog offers: its filter ("Obrázek PNG (*.png)") and suffix.
+    // A kind of file a file dialog offers: its filter ("Obrázek PNG (*.png)") and suffix.
     struct FileKind
     {
         QString filter;
@@ -30,6 +30,10 @@ public:
     // The file to save to, starting from a suggested one; the first kind is the default, and
     // choosing another turns the typed name's suffix with it. Empty when cancelled.
     virtual QString saveFileName(const QString &title, const QString &suggested,
+                                 const QList<FileKind> &kinds);
+    // An existing file to open, starting in a folder; the first kind is the default. Empty
+    // when cancelled.
+    virtual QString openFileName(const QString &title, const QString &folder,
                                  const QList<FileKind> &kinds);
     // Lets the user choose and set up a printer; false when cancelled.
     virtual bool setUpPrinter(QPrinter &printer);

@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "dialogs.h"
+#include "soundactions.h"
 #include "ui_form1.h"
 #include "units.h"
 #include "visiblearea.h"
@@ -33,6 +34,23 @@ Form1::Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *p
     connectButtons();
     m_pictureActions = new PictureActions(m_ui->copyPictureAction, m_ui->savePictureAction,
                                           m_ui->printPictureAction, *this, *m_dialogs, this);
+    m_lessonActions =
+        new LessonActions({m_ui->openLessonAction,
+                           m_ui->saveLessonAction,
+                           m_ui->examplesMenu,
+                           this,
+                           {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
+                            m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9}},
+                          *m_dialogs, this);
+    new SoundActions(
+        {{m_ui->playFirstAction, m_ui->playSecondAction, m_ui->playThirdAction,
+          m_ui->playSumAction},
+         m_ui->stopSoundAction,
+         m_ui->saveSoundAction,
+         {m_ui->pitch55Action, m_ui->pitch110Action, m_ui->pitch220Action, m_ui->pitch440Action}},
+        {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7,
+         m_ui->Text8, m_ui->Text9},
+        NumberText(locale), *m_dialogs, this);
     Form_Load();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lessonactions.h"
 #include "pictureactions.h"
 #include "plotter.h"
 
@@ -37,6 +38,9 @@ public:
     // Announces the window to assistive technology as a window with its title; install it with
     // QAccessible::installFactory where the application starts.
     static QAccessibleInterface *accessibleInterface(const QString &className, QObject *object);
+
+    // The lesson files' unit, which opens the file given on the command line.
+    LessonActions &lessonActions() { return *m_lessonActions; }
 
 public slots:
     void Command1_Click();
@@ -81,4 +85,5 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     Plotter m_plotter;
     PictureActions *m_pictureActions = nullptr;
+    LessonActions *m_lessonActions = nullptr;
 };

@@ -1,14 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "commandline.h"
 #include "czechqttexts.h"
 #include "form1.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// The command line as given, read before there is an application: help, the version and
+// errors need no display.
+CommandLine::Request readCommandLine(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return CommandLine::parse(arguments, QStringLiteral(VIBRATON_VERSION));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    const CommandLine::Request request = readCommandLine(argc, argv);
+    switch (request.action) {
+    case CommandLine::Request::Action::Print:
+        std::fputs(request.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Request::Action::Refuse:
+        std::fputs(request.text.toLocal8Bit().constData(), stderr);
+        return CommandLine::ExitCode;
+    case CommandLine::Request::Action::OpenWindow:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vibraton"));
+    // Settings (the folder last used, the pitch) go to ~/.config/Vibraton/Vibraton.conf.
+    QApplication::setOrganizationName(QStringLiteral("Vibraton"));
     QApplication::setApplicationVersion(QStringLiteral(VIBRATON_VERSION));
     // Lets the desktop match the window to its launcher and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VIBRATON_APP_ID));
@@ -19,5 +51,10 @@ int main(int argc, char *argv[])
     QApplication::setFont(Form1::windowFont());
     Form1 window;
     window.show();
+    // The file's values once the window is up, so a file that can't be used leaves the
+    // window with its defaults behind the message.
+    if (!request.fileName.isEmpty())
+        QTimer::singleShot(0, &window,
+                           [&window, &request] { window.lessonActions().open(request.fileName); });
     return app.exec();
 }

@@ -58,11 +58,12 @@ void PictureActions::savePicture() const
                                 {QStringLiteral("Dokument PDF (*.pdf)"), QStringLiteral("pdf")}});
     if (fileName.isEmpty())
         return;
-    LastFolder::remember(fileName);
     const PictureFile::Format format = PictureFile::formatOf(fileName);
     if (const std::optional<QString> failure = PictureFile::save(picture, fileName, format))
         m_dialogs.showMessage(QStringLiteral("Obrázek se nepodařilo uložit do souboru „%1“: %2.")
                                   .arg(QDir::toNativeSeparators(fileName), *failure));
+    else
+        LastFolder::remember(fileName);
 }
 
 void PictureActions::printPicture() const

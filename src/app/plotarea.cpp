@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
@@ -78,6 +79,16 @@ void PlotArea::keyPressEvent(QKeyEvent *event)
     const QPoint centre = rect().center();
     QContextMenuEvent menu(QContextMenuEvent::Keyboard, centre, mapToGlobal(centre));
     QCoreApplication::sendEvent(this, &menu);
+}
+
+void PlotArea::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The plot area's own actions are the picture's, enabled with it; the submenus the form
+    // declares within the plot area ("Hodnoty", "Zvuk") follow them.
+    QList<QAction *> items = actions();
+    for (QMenu *menu : findChildren<QMenu *>(Qt::FindDirectChildrenOnly))
+        items << menu->menuAction();
+    QMenu::exec(items, event->globalPos(), nullptr, this);
 }
 
 void PlotArea::paintEvent(QPaintEvent *event)

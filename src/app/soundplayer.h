@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "synthesis.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QThread;
+class SoundStream;
+
+// Plays a sound through the desktop's default sound output, on a thread of its own: what the
+// window does (a plot, a resize, a drag at 4K) never makes the sound wait. Starting fades in,
+// stopping and replacing fade out, so neither clicks.
+class SoundPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SoundPlayer(QObject *parent = nullptr);
+    ~SoundPlayer() override;
+
+    // Why no sound can be played here (no sound server, no device, a build without sound), or
+    // nothing when it can.
+    static std::optional<QString> whyNoSound();
+
+    // Plays the selection until stop() or the next play(), which replaces it.
+    void play(const Synthesis &synthesis, Selection selection);
+    void stop();
+
+signals:
+    // The sound output failed while playing, in Czech.
+    void failed(const QString &reason);
+
+private:
+    QThread *m_thread = nullptr;
+    SoundStream *m_stream = nullptr; // Lives on m_thread.
+    bool m_played = false;
+};

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "commandline.h"
+
+#include <QProcess>
+#include <QTest>
+
+using Action = CommandLine::Request::Action;
+
+// What the command line asks for, and the built program answering without a display.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void requests_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // After the program's name.
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("result"); // The file, or the text's first line.
+        const QString usage = "Použití: vibraton [SOUBOR]";
+        const QString hint = " (nápovědu vypíše „vibraton --help“)";
+        QTest::newRow("no file") << QStringList() << Action::OpenWindow << QString();
+        QTest::newRow("a file") << QStringList{"a b.vibraton"} << Action::OpenWindow
+                                << "a b.vibraton";
+        QTest::newRow("a file named like an option")
+            << QStringList{"--", "-h.vibraton"} << Action::OpenWindow << "-h.vibraton";
+        QTest::newRow("Qt's own options")
+            << QStringList{"-platform", "xcb", "-reverse", "x.vibraton", "--style=fusion"}
+            << Action::OpenWindow << "x.vibraton";
+        QTest::newRow("--help") << QStringList{"--help"} << Action::Print << usage;
+        QTest::newRow("-h, with a file")
+            << QStringList{"x.vibraton", "-h"} << Action::Print << usage;
+        QTest::newRow("--version") << QStringList{"--version"} << Action::Print << "Vibraton 9.8";
+        QTest::newRow("-v") << QStringList{"-v"} << Action::Print << "Vibraton 9.8";
+        QTest::newRow("unknown option") << QStringList{"--help", "-barva=modrá"} << Action::Refuse
+                                        << "vibraton: neznámá volba „-barva=modrá“" + hint;
+        QTest::newRow("value missing")
+            << QStringList{"-platform"} << Action::Refuse << "vibraton: chybně zadaná volba" + hint;
+        QTest::newRow("two files")
+            << QStringList{"a.vibraton", "b.vibraton"} << Action::Refuse
+            << "vibraton: lze otevřít jen jeden soubor, zadané jsou 2" + hint;
+    }
+    void requests()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(Action, action);
+        QFETCH(QString, result);
+        const CommandLine::Request request =
+            CommandLine::parse(QStringList{"vibraton"} + arguments, "9.8");
+        QCOMPARE(request.action, action);
+        QCOMPARE(action == Action::OpenWindow ? request.fileName : request.text.section('\n', 0, 0),
+                 result);
+        QVERIFY(action != Action::Refuse || request.text.count('\n') == 1);
+    }
+
+    void programNeedsNoDisplay_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed"); // Standard output's first line.
+        QTest::addColumn<QString>("error");
+        QTest::newRow("--help") << "--help" << 0 << "Použití: vibraton [SOUBOR]"
+                                << "";
+        QTest::newRow("--version") << "--version" << 0 << "Vibraton " VIBRATON_VERSION << "";
+        QTest::newRow("--bogus") << "--bogus" << 2 << ""
+                                 << "vibraton: neznámá volba „--bogus“ (nápovědu vypíše "
+                                    "„vibraton --help“)\n";
+    }
+    void programNeedsNoDisplay()
+    {
+        // With no display and no platform named, a program that wanted a window would fail.
+        QFETCH(QString, argument);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        QFETCH(QString, error);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        program.setProcessEnvironment(environment);
+        program.start(VIBRATON_PROGRAM, {argument});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), exitCode);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()).section('\n', 0, 0), printed);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardError()), error);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
