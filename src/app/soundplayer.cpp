@@ -16,15 +16,18 @@
 
 namespace {
 
-// What the sound server holds ahead of what is heard: enough to ride out a busy moment, short
-// enough that stopping is prompt.
-constexpr int BufferMilliseconds = 100;
+// What the sound server holds ahead of what is heard: enough to ride out a busy moment (with
+// 100 ms, a machine loaded with a compiler on each core let the sound drop out), short enough
+// that stopping is prompt.
+constexpr int BufferMilliseconds = 200;
 
 // The samples the sound output pulls: the sound being played, and once it has faded out the
 // one that replaces it, from its own first sample.
 class SampleSource : public QIODevice
 {
 public:
+    using QIODevice::QIODevice;
+
     struct Sound
     {
         Synthesis synthesis;
@@ -161,9 +164,10 @@ private:
         });
     }
 
-    SampleSource m_source;
+    // Children, so that they move to the player's thread with the stream.
+    SampleSource m_source{this};
     std::unique_ptr<QAudioSink> m_sink;
-    QTimer m_silenceCheck;
+    QTimer m_silenceCheck{this};
     bool m_silentOnce = false;
 };
 
