@@ -3,6 +3,7 @@
 // the end-to-end test needs: its loudness, its strength at given pitches, where the sound
 // starts, and how often its envelope beats.
 //   soundprobe FILE RATE [PITCH ...]
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -49,8 +50,8 @@ double rms(const std::vector<double> &samples, std::size_t from, std::size_t cou
     return count ? std::sqrt(sum / double(count)) : 0;
 }
 
-// Beats a second in the envelope: the strongest period of its 10 ms loudness between 0.05 and
-// 2 seconds, by autocorrelation.
+// Beats a second in the envelope: the period of its 10 ms loudness between 0.05 and 2 seconds,
+// by autocorrelation.
 double beatsPerSecond(const std::vector<double> &samples, double rate)
 {
     const auto window = std::size_t(rate / 100);
@@ -62,18 +63,20 @@ double beatsPerSecond(const std::vector<double> &samples, double rate)
         mean += e / double(envelope.size());
     for (double &e : envelope)
         e -= mean;
-    double best = 0;
-    std::size_t bestLag = 0;
-    for (std::size_t lag = 5; lag <= 200 && lag < envelope.size() / 2; ++lag) {
-        double sum = 0;
+    // A beat's multiples correlate about as well as the beat itself: take the shortest lag whose
+    // correlation is a local peak near the best one.
+    std::vector<double> correlation(std::min<std::size_t>(201, envelope.size() / 2), 0.0);
+    for (std::size_t lag = 5; lag < correlation.size(); ++lag) {
         for (std::size_t i = 0; i + lag < envelope.size(); ++i)
-            sum += envelope[i] * envelope[i + lag];
-        sum /= double(envelope.size() - lag);
-        if (sum > best) {
-            best = sum;
-            bestLag = lag;
-        }
+            correlation[lag] += envelope[i] * envelope[i + lag];
+        correlation[lag] /= double(envelope.size() - lag);
     }
+    const double best = *std::max_element(correlation.begin(), correlation.end());
+    std::size_t bestLag = 0;
+    for (std::size_t lag = 6; lag + 1 < correlation.size() && !bestLag; ++lag)
+        if (best > 0 && correlation[lag] >= 0.8 * best &&
+            correlation[lag] >= correlation[lag - 1] && correlation[lag] >= correlation[lag + 1])
+            bestLag = lag;
     return bestLag ? 100.0 / double(bestLag) : 0;
 }
 
