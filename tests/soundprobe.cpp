@@ -30,6 +30,8 @@ std::vector<double> samplesOf(const char *fileName)
 // The amplitude of the component at one pitch (Goertzel's filter).
 double strengthAt(const std::vector<double> &samples, double rate, double pitch)
 {
+    if (samples.empty())
+        return 0;
     const double k = 2 * std::cos(2 * std::numbers::pi * pitch / rate);
     double previous = 0, beforePrevious = 0;
     for (const double sample : samples) {
@@ -71,6 +73,8 @@ double beatsPerSecond(const std::vector<double> &samples, double rate)
             correlation[lag] += envelope[i] * envelope[i + lag];
         correlation[lag] /= double(envelope.size() - lag);
     }
+    if (correlation.size() < 8)
+        return 0; // Too short a recording to beat (one of silence may hold no sample at all).
     const double best = *std::max_element(correlation.begin(), correlation.end());
     std::size_t bestLag = 0;
     for (std::size_t lag = 6; lag + 1 < correlation.size() && !bestLag; ++lag)
