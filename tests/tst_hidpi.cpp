@@ -164,5 +164,14 @@ void TestHighDensity::repaintCoversEveryChangedDevicePixel()
     }
 }
 
-QTEST_MAIN(TestHighDensity)
+int main(int argc, char *argv[])
+{
+    // Set here, not only by the test's caller: Wine hands no QT_* variable on to a program.
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true); // As QTEST_MAIN does.
+    TestHighDensity test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_hidpi.moc"

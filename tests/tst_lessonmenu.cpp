@@ -2,6 +2,7 @@
 #include "windowfixture.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -103,8 +104,9 @@ private slots:
         window.type(Beats);
         const QImage before = window.image().copy();
         window.trigger("openLessonAction", "hodina.vibraton");
-        QCOMPARE(window.messages, QStringList{"Hodnoty se nepodařilo načíst ze souboru „" +
-                                              file.fileName() + "“: " + reason + "."});
+        QCOMPARE(window.messages,
+                 QStringList{"Hodnoty se nepodařilo načíst ze souboru „" +
+                             QDir::toNativeSeparators(file.fileName()) + "“: " + reason + "."});
         QCOMPARE(window.texts(), Beats);
         QCOMPARE(window.image(), before);
     }

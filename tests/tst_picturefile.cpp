@@ -56,7 +56,7 @@ QImage wholePicture(const PlotSurface &surface)
     return surface.picture(QRect(QPoint(0, 0), surface.drawablePixels()));
 }
 
-QByteArray contentsOf(const QString &fileName)
+[[maybe_unused]] QByteArray contentsOf(const QString &fileName)
 {
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -171,6 +171,9 @@ void TestPictureFile::pdfShowsThePictureAtItsSizeAndPlace()
 {
     // At double density, 192 dpi gives each pixel of the picture one pixel of the rendered
     // page, from the top left corner on; the rest of the last point is white.
+#ifdef Q_OS_WIN
+    QSKIP("the PDF is rendered with Debian's pdftocairo, which Windows lacks");
+#endif
     const QImage picture = wholePicture(plotted(2.0)).convertToFormat(QImage::Format_RGB32);
     QTemporaryDir folder;
     const QString fileName = folder.filePath("graf.pdf");
@@ -258,6 +261,10 @@ void TestPictureFile::folderThatCannotTakeTheFile()
 {
     QFETCH(QString, path);
     QFETCH(QString, reason);
+#ifdef Q_OS_WIN
+    if (path.startsWith("/proc/"))
+        QSKIP("Windows has no folder that not even an administrator may write to");
+#endif
     QTemporaryDir folder;
     QFile file(folder.filePath("soubor"));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -266,7 +273,9 @@ void TestPictureFile::folderThatCannotTakeTheFile()
     const std::optional<QString> failure =
         PictureFile::save(wholePicture(plotted(1.0)), fileName, PictureFile::Format::Png);
     QVERIFY(failure.has_value());
-    QCOMPARE(*failure, reason.contains("%1") ? reason.arg(folder.path()) : reason);
+    // The reason names the folder as the system writes it.
+    QCOMPARE(*failure,
+             reason.contains("%1") ? QDir::toNativeSeparators(reason.arg(folder.path())) : reason);
     QCOMPARE(entriesOf(folder.path()), QStringList{"soubor"});
 }
 

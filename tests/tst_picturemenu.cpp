@@ -42,6 +42,7 @@ private slots:
     void savedPictureIsWhatTheScreenShows();
     void failedOrCancelledSaveWritesNothing_data();
     void failedOrCancelledSaveWritesNothing();
+    void printingWithoutAPrinterSaysSo();
     void printsOnOneLandscapePage_data();
     void printsOnOneLandscapePage();
     void saveDialogStartsInTheLastFolder();
@@ -240,10 +241,10 @@ void TestPictureMenu::failedOrCancelledSaveWritesNothing_data()
     QTest::addColumn<QString>("answer"); // Empty: cancelled.
     QTest::addColumn<QStringList>("messages");
     QTest::newRow("cancelled") << QString() << QStringList();
+    // The names as the system writes them: "%1" the file's, "%2" its folder's.
     QTest::newRow("no such folder") << "/nonexistent/graf.png"
                                     << QStringList{"Obrázek se nepodařilo uložit do souboru "
-                                                   "„/nonexistent/graf.png“: složka /nonexistent "
-                                                   "neexistuje."};
+                                                   "„%1“: složka %2 neexistuje."};
 }
 
 void TestPictureMenu::failedOrCancelledSaveWritesNothing()
@@ -251,6 +252,9 @@ void TestPictureMenu::failedOrCancelledSaveWritesNothing()
     // Nothing is written, and the picture and the fields stay as they were.
     QFETCH(QString, answer);
     QFETCH(QStringList, messages);
+    for (QString &message : messages)
+        message = message.arg(QDir::toNativeSeparators(answer),
+                              QDir::toNativeSeparators(QFileInfo(answer).absolutePath()));
     Window window;
     const QImage before = window.plotArea()->surface().image().copy();
     window.answer = answer;
@@ -397,6 +401,27 @@ void TestPictureMenu::saveDialogReadsNoFileToShowAFolder()
     });
     QVERIFY(!type.isEmpty());
     QVERIFY2(type != QMimeDatabase().mimeTypeForName("image/png").comment(), qPrintable(type));
+}
+
+void TestPictureMenu::printingWithoutAPrinterSaysSo()
+{
+    // Windows' print dialog needs a printer; without one the user is told so, not left with
+    // a menu item that does nothing.
+#ifndef Q_OS_WIN
+    QSKIP("Qt's own print dialog prints to a PDF file where there is no printer");
+#endif
+    if (QPrinter(QPrinter::HighResolution).outputFormat() == QPrinter::NativeFormat)
+        QSKIP("this computer has a printer");
+    WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop);
+    window.showWithTheDefaultCurves();
+    QTimer::singleShot(0, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    window.action("printPictureAction")->trigger();
+    QCOMPARE(window.messages,
+             QStringList{"Obrázek nelze vytisknout: v počítači není nainstalována žádná "
+                         "tiskárna. Do PDF jej uložíte příkazem „Uložit obrázek…“."});
 }
 
 QTEST_MAIN(TestPictureMenu)

@@ -93,8 +93,13 @@ void TestSoundMenu::whatTheUserIsTold_data()
     QTest::addColumn<QStringList>("typed"); // Field, text, field, text, ...
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("message");
+#ifdef VIBRATON_SOUND
     const QString noOutput =
         "Zvuk nelze přehrát: v počítači není k dispozici žádný zvukový výstup.";
+#else
+    // A build without Qt Multimedia says so whenever a sound would play.
+    const QString noOutput = "Zvuk nelze přehrát: tato verze programu zvuk neumí.";
+#endif
     QTest::newRow("defaults, no sound output") << QStringList() << "playSumAction" << noOutput;
     QTest::newRow("not a number in the sum") << QStringList{"Text8", "abc"} << "playSumAction"
                                              << "Zadaná hodnota není číslo";

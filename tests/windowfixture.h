@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -103,6 +104,11 @@ private:
     static const QLocale &withTestSettings(const QLocale &locale)
     {
         QStandardPaths::setTestModeEnabled(true);
+        // Windows keeps settings in the registry, beyond test mode's reach: a file in test
+        // mode's folder there too.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
         return locale;
     }
 

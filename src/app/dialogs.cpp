@@ -78,6 +78,8 @@ public:
 };
 
 // Choosing a kind in the filter turns the default suffix and the typed name's suffix with it.
+// The platform's own dialog (Windows') turns the typed name itself, and takes no path in its
+// name box: only Qt's dialog, the one with a name field of its own, gets the name.
 void followChosenKind(QFileDialog &dialog, const QList<Dialogs::FileKind> &kinds)
 {
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -86,6 +88,8 @@ void followChosenKind(QFileDialog &dialog, const QList<Dialogs::FileKind> &kinds
                              if (kind.filter != filter)
                                  continue;
                              dialog.setDefaultSuffix(kind.suffix);
+                             if (!dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                                 continue;
                              const QFileInfo typed(dialog.selectedFiles().value(0));
                              if (!typed.completeBaseName().isEmpty())
                                  dialog.selectFile(typed.dir().filePath(typed.completeBaseName() +
@@ -129,5 +133,15 @@ QString Dialogs::openFileName(const QString &title, const QString &folder,
 
 bool Dialogs::setUpPrinter(QPrinter &printer)
 {
+#ifdef Q_OS_WIN
+    // Without a printer Qt makes the printer a PDF file, which Windows' print dialog refuses
+    // without a word; Qt's own dialog elsewhere offers the file.
+    if (printer.outputFormat() != QPrinter::NativeFormat) {
+        showMessage(QStringLiteral("Obrázek nelze vytisknout: v počítači není nainstalována "
+                                   "žádná tiskárna. Do PDF jej uložíte příkazem „Uložit "
+                                   "obrázek…“."));
+        return false;
+    }
+#endif
     return QPrintDialog(&printer, m_window).exec() == QDialog::Accepted;
 }

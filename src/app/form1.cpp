@@ -122,6 +122,12 @@ QSize Form1::outerSizeInUnits() const
                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
     if (frame.top() <= frame.bottom())
         frame = DesignFrame / UnitsPerPixel;
+#ifdef Q_OS_WIN
+    // Windows 10 and 11 count invisible resize borders in the frame and Wine's frame has no
+    // side borders: neither is the frame the margins were made for, so the plot area takes the
+    // size it has on Linux for the same client area.
+    frame = DesignFrame / UnitsPerPixel;
+#endif
     return size().grownBy(frame) * UnitsPerPixel;
 }
 

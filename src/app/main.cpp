@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "applicationfont.h"
 #include "commandline.h"
 #include "czechqttexts.h"
 #include "form1.h"
@@ -9,6 +10,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 
 // The command line as given, read before there is an application: help, the version and
@@ -16,8 +22,20 @@ namespace {
 CommandLine::Request readCommandLine(int argc, char *argv[])
 {
     QStringList arguments;
+#ifdef Q_OS_WIN
+    // Windows hands main() the arguments in the system's code page, which may lack letters of
+    // a file's name ("ř" on a Western European system); its own command line has them all.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide && i < count; ++i)
+        arguments << QString::fromWCharArray(wide[i]);
+    LocalFree(wide);
+#else
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+#endif
     return CommandLine::parse(arguments, QStringLiteral(VIBRATON_VERSION));
 }
 
@@ -25,19 +43,21 @@ CommandLine::Request readCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // What is printed is UTF-8, as on Linux: Windows' own code page may lack Czech letters.
     const CommandLine::Request request = readCommandLine(argc, argv);
     switch (request.action) {
     case CommandLine::Request::Action::Print:
-        std::fputs(request.text.toLocal8Bit().constData(), stdout);
+        std::fputs(request.text.toUtf8().constData(), stdout);
         return 0;
     case CommandLine::Request::Action::Refuse:
-        std::fputs(request.text.toLocal8Bit().constData(), stderr);
+        std::fputs(request.text.toUtf8().constData(), stderr);
         return CommandLine::ExitCode;
     case CommandLine::Request::Action::OpenWindow:
         break;
     }
 
     QApplication app(argc, argv);
+    loadShippedFonts();
     QApplication::setApplicationName(QStringLiteral("Vibraton"));
     // Settings (the folder last used, the pitch) go to ~/.config/Vibraton/Vibraton.conf.
     QApplication::setOrganizationName(QStringLiteral("Vibraton"));

@@ -43,6 +43,22 @@ QString failedBecause(const std::error_code &error)
     return failedBecause(QString::fromLocal8Bit(error.message()));
 }
 
+// A file's name as the system takes it. Windows takes a path longer than MAX_PATH (260 units),
+// as a name of the longest length makes in most folders, only after the prefix "\\?\": Qt gives
+// every path it, std::filesystem none.
+std::filesystem::path systemName(const QString &fileName)
+{
+#ifdef Q_OS_WIN
+    QString path =
+        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()));
+    if (path.startsWith(QStringLiteral("\\\\"))) // On a network share: \\server\share\...
+        path.replace(0, 2, QStringLiteral("UNC\\"));
+    return (QStringLiteral("\\\\?\\") + path).toStdWString();
+#else
+    return QFile(fileName).filesystemFileName();
+#endif
+}
+
 // Follows a chain of symbolic links to the file it ends at, which is the one to replace: the
 // links stay links.
 std::optional<QString> followLinks(QString &fileName)
@@ -166,8 +182,13 @@ std::optional<QString> fillAndRename(QFile &temporary, const QByteArray &data,
         return reasonOf(temporary.errorString(), lacksRoom(folder, 0));
     // Replaces the target in one step, on Windows too.
     std::error_code error;
-    std::filesystem::rename(temporary.filesystemFileName(), QFile(target).filesystemFileName(),
-                            error);
+    std::filesystem::rename(systemName(temporary.fileName()), systemName(target), error);
+#ifdef Q_OS_WIN
+    // The target passed the check for access: Windows refuses it because a program holds it
+    // open, as a picture viewer does.
+    if (error == std::errc::permission_denied)
+        return QStringLiteral("soubor je otevřený v jiném programu");
+#endif
     if (error)
         return failedBecause(error);
     return std::nullopt;
