@@ -34,23 +34,19 @@ Form1::Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *p
     connectButtons();
     m_pictureActions = new PictureActions(m_ui->copyPictureAction, m_ui->savePictureAction,
                                           m_ui->printPictureAction, *this, *m_dialogs, this);
-    m_lessonActions =
-        new LessonActions({m_ui->openLessonAction,
-                           m_ui->saveLessonAction,
-                           m_ui->examplesMenu,
-                           this,
-                           {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5,
-                            m_ui->Text6, m_ui->Text7, m_ui->Text8, m_ui->Text9}},
-                          *m_dialogs, this);
+    const std::array<QLineEdit *, 9> fields{m_ui->Text1, m_ui->Text2, m_ui->Text3,
+                                            m_ui->Text4, m_ui->Text5, m_ui->Text6,
+                                            m_ui->Text7, m_ui->Text8, m_ui->Text9};
+    m_lessonActions = new LessonActions(
+        {m_ui->openLessonAction, m_ui->saveLessonAction, m_ui->examplesMenu, this, fields},
+        *m_dialogs, this);
     new SoundActions(
         {{m_ui->playFirstAction, m_ui->playSecondAction, m_ui->playThirdAction,
           m_ui->playSumAction},
          m_ui->stopSoundAction,
          m_ui->saveSoundAction,
          {m_ui->pitch55Action, m_ui->pitch110Action, m_ui->pitch220Action, m_ui->pitch440Action}},
-        {m_ui->Text1, m_ui->Text2, m_ui->Text3, m_ui->Text4, m_ui->Text5, m_ui->Text6, m_ui->Text7,
-         m_ui->Text8, m_ui->Text9},
-        NumberText(locale), *m_dialogs, this);
+        fields, NumberText(locale), *m_dialogs, this);
     Form_Load();
 }
 
@@ -113,6 +109,12 @@ void Form1::Form_Load()
 
 QSize Form1::outerSizeInUnits() const
 {
+#ifdef Q_OS_WIN
+    // Windows 10 and 11 count invisible resize borders in the frame and Wine's frame has no
+    // side borders: neither is the frame the margins were made for, so the designed frame
+    // always stands in and the plot area has the size it has on Linux for the same client area.
+    const QMargins frame = DesignFrame / UnitsPerPixel;
+#else
     // A frame without a caption bar is no frame the margins were made for: none at all (no
     // window manager, some Wayland compositors) or a bare border (offscreen). The designed
     // frame then stands in, so the plot area sits as designed.
@@ -122,11 +124,6 @@ QSize Form1::outerSizeInUnits() const
                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
     if (frame.top() <= frame.bottom())
         frame = DesignFrame / UnitsPerPixel;
-#ifdef Q_OS_WIN
-    // Windows 10 and 11 count invisible resize borders in the frame and Wine's frame has no
-    // side borders: neither is the frame the margins were made for, so the plot area takes the
-    // size it has on Linux for the same client area.
-    frame = DesignFrame / UnitsPerPixel;
 #endif
     return size().grownBy(frame) * UnitsPerPixel;
 }

@@ -43,8 +43,8 @@ CommandLine::Request readCommandLine(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // What is printed is UTF-8, as on Linux: Windows' own code page may lack Czech letters.
     const CommandLine::Request request = readCommandLine(argc, argv);
+    // What is printed is UTF-8, as on Linux: Windows' own code page may lack Czech letters.
     switch (request.action) {
     case CommandLine::Request::Action::Print:
         std::fputs(request.text.toUtf8().constData(), stdout);
