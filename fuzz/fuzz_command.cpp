@@ -14,6 +14,7 @@
 //                0xFF; missing ones are empty, and the ninth takes whatever follows it
 // Missing header bytes read as zero.
 
+#include "colours.h"
 #include "oscillation.h"
 #include "plotsurface.h"
 #include "plotter.h"
@@ -118,7 +119,7 @@ void run(Command command, Plotter &plotter, const std::array<OscillationTexts, 3
     int notANumber = 0;
     int tooLarge = 0;
     for (const QString &message : messages) {
-        if (message == Plotter::NotANumberMessage)
+        if (message == OscillationTexts::NotANumberMessage)
             ++notANumber;
         else if (message == Plotter::AmplitudeTooLargeMessage)
             ++tooLarge;

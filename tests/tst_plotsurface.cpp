@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "oscillation.h"
+#include "colours.h"
 #include "pixels.h"
 #include "plotsurface.h"
 

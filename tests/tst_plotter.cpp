@@ -40,6 +40,8 @@ private slots:
     void superpositionWarnsOnceOnlyForSingleAmplitudes_data();
     void superpositionWarnsOnceOnlyForSingleAmplitudes();
     void clearLeavesOneAxis();
+    void recordFollowsTheCommands_data();
+    void recordFollowsTheCommands();
     void valuesBeyondTheArithmetic_data();
     void valuesBeyondTheArithmetic();
     void hostileTexts_data();
@@ -84,9 +86,11 @@ void TestPlotter::singleRowSample()
     // The last sample of a plot as wide as the abscissa is the sample at that abscissa.
     PlotBench bench(sampleX, DesignHeightUnits);
     QVERIFY(bench.plotter.plotOscillation(row, Blue));
-    QCOMPARE(bench.plotter.sampleX(), double(sampleX) + 1);
-    QVERIFY2(std::abs(bench.plotter.sampleY() - sampleY) < Tolerance,
-             qPrintable(QString::number(bench.plotter.sampleY(), 'f', 6)));
+    const DrawnCurve &curve = bench.plotter.record().curves().back();
+    QCOMPARE(curve.sampledTo, double(sampleX) + 1);
+    const double lastSampleY = curve.ordinateAt(sampleX);
+    QVERIFY2(std::abs(lastSampleY - sampleY) < Tolerance,
+             qPrintable(QString::number(lastSampleY, 'f', 6)));
 }
 
 void TestPlotter::samplesRunToTheWholeWidth_data()
@@ -103,8 +107,9 @@ void TestPlotter::samplesRunToTheWholeWidth()
     QFETCH(double, lastSampleX);
     PlotBench bench(width, DesignHeightUnits);
     bench.plotter.plotOscillation(Row1, Blue);
-    QCOMPARE(bench.plotter.plotWidth(), double(width));
-    QCOMPARE(bench.plotter.sampleX(), lastSampleX + 1);
+    const DrawnCurve &curve = bench.plotter.record().curves().back();
+    QCOMPARE(curve.plotWidth, double(width));
+    QCOMPARE(curve.sampledTo, lastSampleX + 1);
 }
 
 void TestPlotter::superpositionSample()
@@ -123,7 +128,8 @@ void TestPlotter::superpositionSample()
 
     PlotBench bench(1000, DesignHeightUnits);
     QVERIFY(bench.plotter.plotSuperposition({Row1, Row2, Row3}));
-    QVERIFY(std::abs(bench.plotter.sampleY() - 2214.8953) < Tolerance);
+    QVERIFY(std::abs(bench.plotter.record().curves().back().ordinateAt(1000) - 2214.8953) <
+            Tolerance);
 }
 
 void TestPlotter::superpositionAddsTheAxisToTheFirstRow()
@@ -134,8 +140,9 @@ void TestPlotter::superpositionAddsTheAxisToTheFirstRow()
     QVERIFY(bench.plotter.plotSuperposition(
         {OscillationTexts{"1", "0", "1e17"}, {"1", "0", "-1e17"}, {"1", "0", "0"}}));
     const double first = Oscillation{1, 0, 1e17}.displacement(PiApproxValue, 1000);
-    QVERIFY(bench.plotter.sampleY() == (first + 2167.5) - first);
-    QVERIFY(bench.plotter.sampleY() != 2167.5);
+    const double sampleY = bench.plotter.record().curves().back().ordinateAt(1000);
+    QVERIFY(sampleY == (first + 2167.5) - first);
+    QVERIFY(sampleY != 2167.5);
 }
 
 void TestPlotter::samplingStopsAtTheLastPixel()
@@ -147,8 +154,9 @@ void TestPlotter::samplingStopsAtTheLastPixel()
         bench.surface.setMaximumSidePixels(100);
         QVERIFY(superposition ? bench.plotter.plotSuperposition({Row1, Row2, Row3})
                               : bench.plotter.plotOscillation(Row1, Blue));
-        QCOMPARE(bench.plotter.plotWidth(), 1e6);
-        QCOMPARE(bench.plotter.sampleX(), 1501.0);
+        const DrawnCurve &curve = bench.plotter.record().curves().back();
+        QCOMPARE(curve.plotWidth, 1e6);
+        QCOMPARE(curve.sampledTo, 1501.0);
     }
 }
 
@@ -321,7 +329,7 @@ void TestPlotter::notANumberDrawsNothing()
     bench.surface.clear();
     const QImage before = bench.surface.image().copy();
     QVERIFY(!bench.plotter.plotOscillation(row, Blue));
-    QCOMPARE(bench.messages, QStringList{Plotter::NotANumberMessage});
+    QCOMPARE(bench.messages, QStringList{OscillationTexts::NotANumberMessage});
     QCOMPARE(bench.surface.image(), before); // Not even the axis.
 }
 
@@ -349,10 +357,12 @@ void TestPlotter::convertedTextsAreKept()
 {
     PlotBench bench;
     bench.plotter.plotOscillation({"1.25", "90", "20"}, Blue);
-    QCOMPARE(bench.plotter.frequencyText(), "1.2");
-    QCOMPARE(bench.plotter.phaseText(), "1.57075");
-    QCOMPARE(bench.plotter.amplitudeText(), "20");
-    QCOMPARE(bench.plotter.piApprox(), 3.1415);
+    const DrawnCurve &curve = bench.plotter.record().curves().back();
+    QCOMPARE(curve.oscillations.size(), 1u);
+    QCOMPARE(curve.oscillations[0].frequency, 1.2);
+    QCOMPARE(curve.oscillations[0].phase, 1.57075);
+    QCOMPARE(curve.oscillations[0].amplitude, 20.0);
+    QCOMPARE(curve.piApprox, 3.1415);
 }
 
 void TestPlotter::superpositionOfOneRowIsThatRow()
@@ -379,9 +389,15 @@ void TestPlotter::superpositionLeavesRowTextsAlone()
     PlotBench bench;
     bench.plotter.plotOscillation(Row2, Blue);
     bench.plotter.plotSuperposition({OscillationTexts{"7.77", "45", "3"}, Row2, Row3});
-    QCOMPARE(bench.plotter.frequencyText(), "2");
-    QCOMPARE(bench.plotter.phaseText(), "0");
-    QCOMPARE(bench.plotter.amplitudeText(), "20");
+    // The row keeps its values; the sum has its own three, each converted.
+    const std::vector<DrawnCurve> &curves = bench.plotter.record().curves();
+    QCOMPARE(curves.size(), 2u);
+    QCOMPARE(curves[0].oscillations[0].frequency, 2.0);
+    QCOMPARE(curves[0].oscillations[0].amplitude, 20.0);
+    QCOMPARE(curves[1].oscillations.size(), 3u);
+    QCOMPARE(curves[1].oscillations[0].frequency, 7.8);
+    QCOMPARE(curves[1].oscillations[0].phase, 0.785375);
+    QCOMPARE(curves[1].oscillations[2].frequency, 3.0);
 }
 
 void TestPlotter::superpositionChecksAllNineFields()
@@ -390,7 +406,7 @@ void TestPlotter::superpositionChecksAllNineFields()
     bench.surface.clear();
     const QImage before = bench.surface.image().copy();
     QVERIFY(!bench.plotter.plotSuperposition({Row1, Row2, OscillationTexts{"3", "0", "abc"}}));
-    QCOMPARE(bench.messages, QStringList{Plotter::NotANumberMessage});
+    QCOMPARE(bench.messages, QStringList{OscillationTexts::NotANumberMessage});
     QCOMPARE(bench.surface.image(), before);
     QVERIFY(bench.plotter.plotOscillation(Row1, Blue));
     QVERIFY(bench.plotter.plotOscillation(Row2, Blue));
@@ -415,6 +431,44 @@ void TestPlotter::superpositionWarnsOnceOnlyForSingleAmplitudes()
                                              {"3", "0", amplitudes[2]}}));
     QCOMPARE(bench.messages,
              warns ? QStringList{Plotter::AmplitudeTooLargeMessage} : QStringList{});
+}
+
+void TestPlotter::recordFollowsTheCommands_data()
+{
+    // Commands: "1" plots the first row, "n" a row that is not a number, "s" the sum, "c"
+    // clears; the record lists the colours of the curves on the picture.
+    QTest::addColumn<QString>("commands");
+    QTest::addColumn<QList<QRgb>>("colours");
+    QTest::newRow("nothing drawn") << "" << QList<QRgb>{};
+    QTest::newRow("a row, then the sum") << "1s" << QList<QRgb>{Blue, SuperpositionColour};
+    QTest::newRow("the same row twice") << "11" << QList<QRgb>{Blue, Blue};
+    QTest::newRow("a clear empties it") << "1sc" << QList<QRgb>{};
+    QTest::newRow("drawn after a clear") << "1cs" << QList<QRgb>{SuperpositionColour};
+    QTest::newRow("not a number draws nothing") << "1n" << QList<QRgb>{Blue};
+}
+
+void TestPlotter::recordFollowsTheCommands()
+{
+    QFETCH(QString, commands);
+    QFETCH(QList<QRgb>, colours);
+    PlotBench bench;
+    for (QChar command : commands) {
+        if (command == u'1')
+            bench.plotter.plotOscillation(Row1, Blue);
+        else if (command == u'n')
+            bench.plotter.plotOscillation({"1", "x", "20"}, RowPlotColours[1]);
+        else if (command == u's')
+            bench.plotter.plotSuperposition({Row1, Row2, Row3});
+        else
+            bench.plotter.clearPlot();
+    }
+    QList<QRgb> recorded;
+    for (const DrawnCurve &curve : bench.plotter.record().curves()) {
+        recorded << curve.colour;
+        QCOMPARE(curve.isSuperposition(), curve.colour == SuperpositionColour);
+        QCOMPARE(curve.axisY, 2167.5);
+    }
+    QCOMPARE(recorded, colours);
 }
 
 void TestPlotter::clearLeavesOneAxis()
@@ -516,11 +570,11 @@ void TestPlotter::hostileTexts()
         const QImage before = surface.image().copy();
         const bool plotted = command(bench.plotter);
         if (!plotted) {
-            QCOMPARE(messages, QStringList{Plotter::NotANumberMessage});
+            QCOMPARE(messages, QStringList{OscillationTexts::NotANumberMessage});
             QCOMPARE(surface.image(), before);
             return;
         }
-        QVERIFY(!messages.contains(Plotter::NotANumberMessage));
+        QVERIFY(!messages.contains(OscillationTexts::NotANumberMessage));
         const QImage &image = surface.image();
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "plotter.h"
 #include "synthesis.h"
 #include "wavfile.h"
 
@@ -281,7 +280,7 @@ void TestSynthesis::problems_data()
     QTest::addColumn<int>("unitPitchHz");
     QTest::addColumn<QString>("problem");
 
-    const QString notANumber = Plotter::NotANumberMessage;
+    const QString notANumber = OscillationTexts::NotANumberMessage;
     const auto second = Selection::SecondRow, sum = Selection::Superposition;
     auto outOfRange = [](const QString &row, const QString &hertz) {
         return row + " by zněl na " + hertz + " Hz, mimo slyšitelný rozsah 20 Hz až 20 kHz.";
@@ -380,8 +379,7 @@ void TestSynthesis::wavFile()
 
     // Five seconds, silent at both ends, read back.
     const Synthesis synthesis(Tones{{{20, 220, 1}, {20, 440, 2}, {}}}, 44100);
-    const std::vector<std::int16_t> five =
-        WavFile::fiveSeconds(synthesis, Selection::Superposition);
+    const std::vector<std::int16_t> five = synthesis.fiveSeconds(Selection::Superposition);
     QCOMPARE(five.size(), std::size_t(5 * 44100));
     QCOMPARE(five.front(), std::int16_t(0));
     QCOMPARE(five.back(), std::int16_t(0));

@@ -47,8 +47,6 @@ public:
     }
     PlotArea *plotArea() const { return control<PlotArea>("Picture1"); }
     const QImage &image() const { return plotArea()->surface().image(); }
-    const Plotter &plotter() const { return form.m_plotter; }
-    QSize outerSizeInUnits() const { return form.outerSizeInUnits(); }
 
     // Shows the window sized so that the plot area has its designed height, 4335 units, and
     // so the axis at 2167.5; it is 8745 units wide.

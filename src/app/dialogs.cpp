@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs.h"
 
+#include "lastfolder.h"
+
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QLineEdit>
@@ -61,20 +63,23 @@ QStringList filtersOf(const QList<Dialogs::FileKind> &kinds)
 class SaveDialog : public QFileDialog
 {
 public:
-    using QFileDialog::QFileDialog;
+    SaveDialog(Dialogs &dialogs, QWidget *parent, const QString &title, const QString &suggested)
+        : QFileDialog(parent, title, suggested)
+        , m_dialogs(dialogs)
+    {}
 
     void accept() override
     {
         const auto *typed = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         if (typed && typed->text().contains(u'"')) {
-            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vibraton"),
-                            QStringLiteral("Název souboru nesmí obsahovat uvozovky (\")."),
-                            QMessageBox::Ok, this);
-            box.exec();
+            m_dialogs.showMessage(QStringLiteral("Název souboru nesmí obsahovat uvozovky (\")."));
             return;
         }
         QFileDialog::accept();
     }
+
+private:
+    Dialogs &m_dialogs;
 };
 
 // Choosing a kind in the filter turns the default suffix and the typed name's suffix with it.
@@ -110,7 +115,7 @@ void Dialogs::showMessage(const QString &text)
 QString Dialogs::saveFileName(const QString &title, const QString &suggested,
                               const QList<FileKind> &kinds)
 {
-    SaveDialog dialog(m_window, title, suggested);
+    SaveDialog dialog(*this, m_window, title, suggested);
     dialog.setIconProvider(&nameOnlyIconProvider());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filtersOf(kinds));
@@ -144,4 +149,17 @@ bool Dialogs::setUpPrinter(QPrinter &printer)
     }
 #endif
     return QPrintDialog(&printer, m_window).exec() == QDialog::Accepted;
+}
+
+void Dialogs::save(const SaveRequest &request, const FileWriter &write)
+{
+    const QDir folder = LastFolder::folder(request.firstFolder);
+    const QString fileName =
+        saveFileName(request.title, folder.filePath(request.suggestedName), request.kinds);
+    if (fileName.isEmpty())
+        return;
+    if (const std::optional<QString> failure = write(fileName))
+        showMessage(request.failure.arg(QDir::toNativeSeparators(fileName), *failure));
+    else
+        LastFolder::remember(fileName);
 }

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -19,6 +23,18 @@ public:
         QString filter;
         QString suffix;
     };
+
+    // A file to be saved through the save dialog.
+    struct SaveRequest
+    {
+        QString title;                                // The dialog's title.
+        QStandardPaths::StandardLocation firstFolder; // Where the very first dialog starts.
+        QString suggestedName;
+        QList<FileKind> kinds;
+        QString failure; // The message on failure, with the file's name and the reason.
+    };
+    // Writes the whole file under the name, or says in Czech why it could not.
+    using FileWriter = std::function<std::optional<QString>(const QString &fileName)>;
 
     virtual ~Dialogs() = default;
 
@@ -37,6 +53,11 @@ public:
                                  const QList<FileKind> &kinds);
     // Lets the user choose and set up a printer; false when cancelled.
     virtual bool setUpPrinter(QPrinter &printer);
+
+    // Saving as every command that saves does it: the save dialog in the folder last used,
+    // the file written, a failure told with its reason, and the folder remembered once a file
+    // is written there. Nothing happens when the dialog is cancelled.
+    void save(const SaveRequest &request, const FileWriter &write);
 
 protected:
     QWidget *window() const { return m_window; }

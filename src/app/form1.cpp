@@ -1,44 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
-#include "dialogs.h"
+#include "plotareasize.h"
 #include "soundactions.h"
 #include "ui_form1.h"
-#include "units.h"
 #include "visiblearea.h"
 
 #include <QAccessibleWidget>
-
-namespace {
-
-// The frame assumed where the platform reports none, in units: 60 at the left, right and
-// bottom, 345 at the top with the caption bar.
-constexpr QMargins DesignFrame{60, 345, 60, 60};
-// What the plot area leaves of the window's outer size, in units.
-constexpr QSize PlotAreaMargins{135, 2535};
-
-} // namespace
-
-Form1::Form1(const QLocale &locale, QWidget *parent)
-    : Form1(locale, std::make_unique<Dialogs>(), parent)
-{}
 
 Form1::Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::Form1>())
     , m_dialogs(std::move(dialogs))
     , m_plotter(setUpForm(), NumberText(locale))
+    , m_rows(inputRows())
 {
     m_dialogs->setWindow(this);
     m_plotter.setMessageHandler([this](const QString &text) { m_dialogs->showMessage(text); });
     connectButtons();
     m_pictureActions = new PictureActions(m_ui->copyPictureAction, m_ui->savePictureAction,
                                           m_ui->printPictureAction, *this, *m_dialogs, this);
-    const std::array<QLineEdit *, 9> fields{m_ui->Text1, m_ui->Text2, m_ui->Text3,
-                                            m_ui->Text4, m_ui->Text5, m_ui->Text6,
-                                            m_ui->Text7, m_ui->Text8, m_ui->Text9};
     m_lessonActions = new LessonActions(
-        {m_ui->openLessonAction, m_ui->saveLessonAction, m_ui->examplesMenu, this, fields},
+        {m_ui->openLessonAction, m_ui->saveLessonAction, m_ui->examplesMenu, this, m_rows},
         *m_dialogs, this);
     new SoundActions(
         {{m_ui->playFirstAction, m_ui->playSecondAction, m_ui->playThirdAction,
@@ -46,7 +29,8 @@ Form1::Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *p
          m_ui->stopSoundAction,
          m_ui->saveSoundAction,
          {m_ui->pitch55Action, m_ui->pitch110Action, m_ui->pitch220Action, m_ui->pitch440Action}},
-        fields, NumberText(locale), *m_dialogs, this);
+        m_rows, NumberText(locale), *m_dialogs, this);
+    m_ui->Picture1->setSubmenus({m_ui->lessonMenu, m_ui->soundMenu});
     Form_Load();
 }
 
@@ -65,9 +49,6 @@ PlotSurface &Form1::setUpForm()
     // A form holds whole point sizes only, so the window's 8.25 pt comes from here; the
     // controls' own fonts in the form change only their weight or family.
     setFont(windowFont());
-    m_rows = {{{m_ui->Text1, m_ui->Text2, m_ui->Text3},
-               {m_ui->Text4, m_ui->Text5, m_ui->Text6},
-               {m_ui->Text7, m_ui->Text8, m_ui->Text9}}};
     m_ui->Command1->setFocus();
     m_ui->Picture1->fitSurface();
     dockStatusStrip();
@@ -107,33 +88,33 @@ void Form1::Form_Load()
     m_ui->Picture1->showChanges();
 }
 
-QSize Form1::outerSizeInUnits() const
+InputRows Form1::inputRows() const
+{
+    return InputRows({{{m_ui->Text1, m_ui->Text2, m_ui->Text3},
+                       {m_ui->Text4, m_ui->Text5, m_ui->Text6},
+                       {m_ui->Text7, m_ui->Text8, m_ui->Text9}}});
+}
+
+QMargins Form1::frameToCount() const
 {
 #ifdef Q_OS_WIN
     // Windows 10 and 11 count invisible resize borders in the frame and Wine's frame has no
     // side borders: neither is the frame the margins were made for, so the designed frame
     // always stands in and the plot area has the size it has on Linux for the same client area.
-    const QMargins frame = DesignFrame / UnitsPerPixel;
+    return PlotAreaSize::DesignFrame / UnitsPerPixel;
 #else
-    // A frame without a caption bar is no frame the margins were made for: none at all (no
-    // window manager, some Wayland compositors) or a bare border (offscreen). The designed
-    // frame then stands in, so the plot area sits as designed.
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                   outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    if (frame.top() <= frame.bottom())
-        frame = DesignFrame / UnitsPerPixel;
+    return PlotAreaSize::frameToCount(
+        QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                 outer.right() - inner.right(), outer.bottom() - inner.bottom()));
 #endif
-    return size().grownBy(frame) * UnitsPerPixel;
 }
 
 void Form1::Form_Resize()
 {
-    // The plot area follows the window by fixed margins; nothing is redrawn. Below the margins
-    // it is simply empty.
-    const QSize plotArea = (outerSizeInUnits() - PlotAreaMargins).expandedTo(QSize(0, 0));
-    m_ui->Picture1->resize(plotArea / UnitsPerPixel);
+    // The plot area follows the window by fixed margins; nothing is redrawn.
+    m_ui->Picture1->resize(PlotAreaSize::forWindow(size(), frameToCount()));
     m_ui->Picture1->fitSurface();
 }
 
@@ -173,15 +154,9 @@ QImage Form1::picture() const
     return m_ui->Picture1->picture(visiblePlotArea());
 }
 
-OscillationTexts Form1::rowTexts(std::size_t row) const
-{
-    const RowFields &fields = m_rows[row];
-    return {fields.frequency->text(), fields.phase->text(), fields.amplitude->text()};
-}
-
 void Form1::plotRow(std::size_t row)
 {
-    m_plotter.plotOscillation(rowTexts(row), RowPlotColours[row]);
+    m_plotter.plotOscillation(m_rows.texts(row), RowPlotColours[row]);
     m_ui->Picture1->showChanges();
 }
 
@@ -208,6 +183,6 @@ void Form1::Command2_Click()
 
 void Form1::Command5_Click()
 {
-    m_plotter.plotSuperposition({rowTexts(0), rowTexts(1), rowTexts(2)});
+    m_plotter.plotSuperposition(m_rows.texts());
     m_ui->Picture1->showChanges();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "dialogs.h"
+#include "inputrows.h"
 #include "lessonactions.h"
 #include "pictureactions.h"
 #include "plotter.h"
@@ -8,12 +10,9 @@
 #include <QLocale>
 #include <QWidget>
 
-#include <array>
 #include <memory>
 
-class Dialogs;
 class QAccessibleInterface;
-class QLineEdit;
 
 namespace Ui {
 class Form1;
@@ -30,7 +29,10 @@ class Form1 : public QWidget, private PictureSource
     Q_OBJECT
 
 public:
-    explicit Form1(const QLocale &locale = QLocale(), QWidget *parent = nullptr);
+    // The dialogs are the desktop's own unless others are given (the tests answer them).
+    explicit Form1(const QLocale &locale = QLocale(),
+                   std::unique_ptr<Dialogs> dialogs = std::make_unique<Dialogs>(),
+                   QWidget *parent = nullptr);
     ~Form1() override;
 
     // The window's font, which its controls inherit.
@@ -54,36 +56,24 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
-    // The tests' window, which stands in for the user's dialogs and reads the plot's state.
-    friend class WindowFixture;
-    Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *parent);
-
     PlotSurface &setUpForm();
     void Form_Load();
     void Form_Resize();
     void dockStatusStrip();
     void connectButtons();
-    // The window's size with its frame and caption bar, in units.
-    QSize outerSizeInUnits() const;
-    OscillationTexts rowTexts(std::size_t row) const;
+    // The frame around the window as the margins count it, in pixels.
+    QMargins frameToCount() const;
+    InputRows inputRows() const;
     void plotRow(std::size_t row);
 
     bool hasPicture() const override;
     QImage picture() const override;
     QRect visiblePlotArea() const;
 
-    // One input row's fields.
-    struct RowFields
-    {
-        QLineEdit *frequency;
-        QLineEdit *phase;
-        QLineEdit *amplitude;
-    };
-
     std::unique_ptr<Ui::Form1> m_ui;
-    std::array<RowFields, 3> m_rows{};
     std::unique_ptr<Dialogs> m_dialogs;
     Plotter m_plotter;
+    InputRows m_rows;
     PictureActions *m_pictureActions = nullptr;
     LessonActions *m_lessonActions = nullptr;
 };

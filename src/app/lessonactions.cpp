@@ -18,10 +18,6 @@ const Dialogs::FileKind LessonKind{QStringLiteral("Hodnoty Vibratonu (*.vibraton
                                    LessonFile::Suffix};
 const QString SuggestedName = QStringLiteral("vibraton-hodnoty.") + LessonFile::Suffix;
 
-// The three texts of a row's fields, in the order of the form's fields.
-constexpr std::array RowTexts = {&OscillationTexts::frequency, &OscillationTexts::phase,
-                                 &OscillationTexts::amplitude};
-
 } // namespace
 
 LessonActions::LessonActions(const Parts &parts, Dialogs &dialogs, QObject *parent)
@@ -37,7 +33,7 @@ LessonActions::LessonActions(const Parts &parts, Dialogs &dialogs, QObject *pare
     parts.window->setAcceptDrops(true);
     parts.window->installEventFilter(this);
     // A field takes dropped text, but a dropped lesson file opens wherever it lands.
-    for (QLineEdit *field : parts.fields)
+    for (QLineEdit *field : parts.rows.fields())
         field->installEventFilter(this);
 }
 
@@ -48,26 +44,9 @@ void LessonActions::addExamples(QMenu *examples)
         QAction *action = examples->addAction(example.lesson.title);
         action->setToolTip(example.description);
         const Lesson lesson = example.lesson;
-        connect(action, &QAction::triggered, this, [this, lesson] { fillFields(lesson); });
+        connect(action, &QAction::triggered, this,
+                [this, lesson] { m_parts.rows.setTexts(lesson.rows); });
     }
-}
-
-void LessonActions::fillFields(const Lesson &lesson)
-{
-    for (std::size_t row = 0; row < lesson.rows.size(); ++row) {
-        for (std::size_t column = 0; column < RowTexts.size(); ++column)
-            m_parts.fields[row * 3 + column]->setText(lesson.rows[row].*RowTexts[column]);
-    }
-}
-
-Lesson LessonActions::typedLesson() const
-{
-    Lesson lesson;
-    for (std::size_t row = 0; row < lesson.rows.size(); ++row) {
-        for (std::size_t column = 0; column < RowTexts.size(); ++column)
-            lesson.rows[row].*RowTexts[column] = m_parts.fields[row * 3 + column]->text();
-    }
-    return lesson;
 }
 
 bool LessonActions::open(const QString &fileName)
@@ -78,7 +57,7 @@ bool LessonActions::open(const QString &fileName)
                                   .arg(QDir::toNativeSeparators(fileName), reading.reason));
         return false;
     }
-    fillFields(*reading.lesson);
+    m_parts.rows.setTexts(reading.lesson->rows);
     return true;
 }
 
@@ -95,23 +74,19 @@ void LessonActions::chooseAndOpen()
 void LessonActions::save() const
 {
     // A file over the limit could never be opened again, so none is written.
-    const QByteArray data = LessonFile::encode(typedLesson());
+    const QByteArray data = LessonFile::encode({QString(), m_parts.rows.texts()});
     if (data.size() > LessonFile::MaximumSize) {
         m_dialogs.showMessage(QStringLiteral("Hodnoty nelze uložit: texty v polích jsou tak "
                                              "dlouhé, že by soubor byl větší než 1 MB a nešel by "
                                              "znovu otevřít."));
         return;
     }
-    const QDir folder = LastFolder::folder(QStandardPaths::DocumentsLocation);
-    const QString fileName = m_dialogs.saveFileName(QStringLiteral("Uložit hodnoty"),
-                                                    folder.filePath(SuggestedName), {LessonKind});
-    if (fileName.isEmpty())
-        return;
-    if (const std::optional<QString> failure = SaveFile::write(fileName, data))
-        m_dialogs.showMessage(QStringLiteral("Hodnoty se nepodařilo uložit do souboru „%1“: %2.")
-                                  .arg(QDir::toNativeSeparators(fileName), *failure));
-    else
-        LastFolder::remember(fileName);
+    m_dialogs.save({QStringLiteral("Uložit hodnoty"),
+                    QStandardPaths::DocumentsLocation,
+                    SuggestedName,
+                    {LessonKind},
+                    QStringLiteral("Hodnoty se nepodařilo uložit do souboru „%1“: %2.")},
+                   [&data](const QString &fileName) { return SaveFile::write(fileName, data); });
 }
 
 QString LessonActions::draggedFile(const QMimeData *data)

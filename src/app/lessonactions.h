@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "inputrows.h"
 #include "lessonfile.h"
 
 #include <QObject>
 
-#include <array>
-
 class Dialogs;
 class QAction;
-class QLineEdit;
 class QMenu;
 class QMimeData;
 class QWidget;
@@ -30,8 +28,7 @@ public:
         QAction *save;
         QMenu *examples; // "Příklady", filled here from the examples' table.
         QWidget *window; // Takes dropped files.
-        // Row by row: frequency, phase, amplitude.
-        std::array<QLineEdit *, 9> fields;
+        InputRows rows;
     };
 
     LessonActions(const Parts &parts, Dialogs &dialogs, QObject *parent = nullptr);
@@ -48,8 +45,6 @@ protected:
 
 private:
     void addExamples(QMenu *examples);
-    void fillFields(const Lesson &lesson);
-    Lesson typedLesson() const;
     // The one local file being dragged, or nothing.
     static QString draggedFile(const QMimeData *data);
 

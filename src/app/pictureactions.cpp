@@ -2,7 +2,6 @@
 #include "pictureactions.h"
 
 #include "dialogs.h"
-#include "lastfolder.h"
 #include "picturefile.h"
 
 #include <QAction>
@@ -51,19 +50,15 @@ void PictureActions::savePicture() const
     const QImage picture = m_source.picture();
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'vibraton-'yyyy-MM-dd-HHmm'.png'"));
-    const QDir folder = LastFolder::folder(QStandardPaths::PicturesLocation);
-    const QString fileName =
-        m_dialogs.saveFileName(QStringLiteral("Uložit obrázek"), folder.filePath(name),
-                               {{QStringLiteral("Obrázek PNG (*.png)"), QStringLiteral("png")},
-                                {QStringLiteral("Dokument PDF (*.pdf)"), QStringLiteral("pdf")}});
-    if (fileName.isEmpty())
-        return;
-    const PictureFile::Format format = PictureFile::formatOf(fileName);
-    if (const std::optional<QString> failure = PictureFile::save(picture, fileName, format))
-        m_dialogs.showMessage(QStringLiteral("Obrázek se nepodařilo uložit do souboru „%1“: %2.")
-                                  .arg(QDir::toNativeSeparators(fileName), *failure));
-    else
-        LastFolder::remember(fileName);
+    m_dialogs.save({QStringLiteral("Uložit obrázek"),
+                    QStandardPaths::PicturesLocation,
+                    name,
+                    {{QStringLiteral("Obrázek PNG (*.png)"), QStringLiteral("png")},
+                     {QStringLiteral("Dokument PDF (*.pdf)"), QStringLiteral("pdf")}},
+                    QStringLiteral("Obrázek se nepodařilo uložit do souboru „%1“: %2.")},
+                   [&picture](const QString &fileName) {
+                       return PictureFile::save(picture, fileName, PictureFile::formatOf(fileName));
+                   });
 }
 
 void PictureActions::printPicture() const

@@ -83,10 +83,10 @@ void PlotArea::keyPressEvent(QKeyEvent *event)
 
 void PlotArea::contextMenuEvent(QContextMenuEvent *event)
 {
-    // The plot area's own actions are the picture's, enabled with it; the submenus the form
-    // declares within the plot area ("Hodnoty", "Zvuk") follow them.
+    // The plot area's own actions are the picture's, enabled with it; the submenus ("Hodnoty",
+    // "Zvuk") follow them.
     QList<QAction *> items = actions();
-    for (QMenu *menu : findChildren<QMenu *>(Qt::FindDirectChildrenOnly))
+    for (QMenu *menu : m_submenus)
         items << menu->menuAction();
     QMenu::exec(items, event->globalPos(), nullptr, this);
 }

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QMenu;
+
 // The widget that shows the plot surface. It keeps the picture by itself: whatever was drawn
 // survives the window being covered, minimised or resized, and only a clear erases it.
 class PlotArea : public QWidget
@@ -24,6 +26,8 @@ public:
     void showChanges();
     // The picture under a rectangle of the widget, at the screen's device resolution.
     QImage picture(const QRect &rect) const;
+    // The submenus the context menu shows after the widget's own actions.
+    void setSubmenus(const QList<QMenu *> &submenus) { m_submenus = submenus; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -39,4 +43,5 @@ private:
     QRectF areaOf(const QRect &devicePixels) const;
 
     PlotSurface m_surface;
+    QList<QMenu *> m_submenus;
 };

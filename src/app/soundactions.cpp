@@ -2,15 +2,12 @@
 #include "soundactions.h"
 
 #include "dialogs.h"
-#include "lastfolder.h"
 #include "savefile.h"
 #include "soundplayer.h"
 #include "wavfile.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QDir>
-#include <QLineEdit>
 #include <QSettings>
 
 namespace {
@@ -19,10 +16,10 @@ const QString PitchKey = QStringLiteral("zvuk/vyskaTonuHz");
 
 } // namespace
 
-SoundActions::SoundActions(const Actions &actions, const std::array<QLineEdit *, 9> &fields,
-                           const NumberText &numbers, Dialogs &dialogs, QObject *parent)
+SoundActions::SoundActions(const Actions &actions, const InputRows &rows, const NumberText &numbers,
+                           Dialogs &dialogs, QObject *parent)
     : QObject(parent)
-    , m_fields(fields)
+    , m_rows(rows)
     , m_numbers(numbers)
     , m_dialogs(dialogs)
     , m_player(new SoundPlayer(this))
@@ -61,19 +58,11 @@ int SoundActions::unitPitchHz() const
     return m_pitches->checkedAction()->data().toInt();
 }
 
-std::array<OscillationTexts, 3> SoundActions::rowTexts() const
-{
-    std::array<OscillationTexts, 3> texts;
-    for (std::size_t row = 0; row < 3; ++row)
-        texts[row] = {m_fields[3 * row]->text(), m_fields[3 * row + 1]->text(),
-                      m_fields[3 * row + 2]->text()};
-    return texts;
-}
-
 std::optional<Synthesis> SoundActions::prepare(Selection selection) const
 {
     // The values as they are now; editing a field later changes nothing until the next command.
-    const PreparedSound prepared = prepareSound(rowTexts(), selection, unitPitchHz(), m_numbers);
+    const PreparedSound prepared =
+        prepareSound(m_rows.texts(), selection, unitPitchHz(), m_numbers);
     if (!prepared.problem.isEmpty()) {
         m_dialogs.showMessage(prepared.problem);
         return std::nullopt;
@@ -104,17 +93,14 @@ void SoundActions::save()
     const std::optional<Synthesis> synthesis = prepare(m_lastChosen);
     if (!synthesis)
         return;
-    const QDir folder = LastFolder::folder(QStandardPaths::MusicLocation);
-    const QString fileName = m_dialogs.saveFileName(
-        QStringLiteral("Uložit zvuk"), folder.filePath(QStringLiteral("vibraton-zvuk.wav")),
-        {{QStringLiteral("Zvuk WAV (*.wav)"), QStringLiteral("wav")}});
-    if (fileName.isEmpty())
-        return;
-    const QByteArray wav =
-        WavFile::encode(WavFile::fiveSeconds(*synthesis, m_lastChosen), synthesis->sampleRate());
-    if (const std::optional<QString> failure = SaveFile::write(fileName, wav))
-        m_dialogs.showMessage(QStringLiteral("Zvuk se nepodařilo uložit do souboru „%1“: %2.")
-                                  .arg(QDir::toNativeSeparators(fileName), *failure));
-    else
-        LastFolder::remember(fileName);
+    m_dialogs.save({QStringLiteral("Uložit zvuk"),
+                    QStandardPaths::MusicLocation,
+                    QStringLiteral("vibraton-zvuk.wav"),
+                    {{QStringLiteral("Zvuk WAV (*.wav)"), QStringLiteral("wav")}},
+                    QStringLiteral("Zvuk se nepodařilo uložit do souboru „%1“: %2.")},
+                   [this, &synthesis](const QString &fileName) {
+                       return SaveFile::write(fileName,
+                                              WavFile::encode(synthesis->fiveSeconds(m_lastChosen),
+                                                              synthesis->sampleRate()));
+                   });
 }

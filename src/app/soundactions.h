@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "inputrows.h"
 #include "numbertext.h"
 #include "oscillation.h"
 #include "synthesis.h"
@@ -12,7 +13,6 @@
 class Dialogs;
 class QAction;
 class QActionGroup;
-class QLineEdit;
 class SoundPlayer;
 
 // The plot area's "Zvuk" menu: each row and the sum heard as the curves drawn from the same
@@ -31,22 +31,20 @@ public:
         std::array<QAction *, 4> pitches; // 55, 110, 220, 440 Hz.
     };
 
-    // The fields row by row: frequency, phase, amplitude.
-    SoundActions(const Actions &actions, const std::array<QLineEdit *, 9> &fields,
-                 const NumberText &numbers, Dialogs &dialogs, QObject *parent = nullptr);
+    SoundActions(const Actions &actions, const InputRows &rows, const NumberText &numbers,
+                 Dialogs &dialogs, QObject *parent = nullptr);
 
     void play(Selection selection);
     void stop();
     void save();
 
 private:
-    std::array<OscillationTexts, 3> rowTexts() const;
     int unitPitchHz() const;
     // The selection as sound, or nothing after telling the user why not.
     std::optional<Synthesis> prepare(Selection selection) const;
     void setUpPitches(const std::array<QAction *, 4> &pitches);
 
-    std::array<QLineEdit *, 9> m_fields;
+    InputRows m_rows;
     NumberText m_numbers;
     Dialogs &m_dialogs;
     QActionGroup *m_pitches = nullptr;

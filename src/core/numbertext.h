@@ -24,8 +24,10 @@ public:
     std::optional<double> toNumber(const QString &text) const;
     bool isNumber(const QString &text) const { return toNumber(text).has_value(); }
 
-    // The value of a text this program wrote with toText(), in the locale's own spelling, which
-    // writes an overflow as "inf"; not-a-number for a text that doesn't convert at all.
+    // The value of a text that is a number, as typed or as toText() wrote it. Unlike toNumber(),
+    // it also reads an overflow as toText() writes it ("inf") and the locale's own spelling of
+    // a number, which its conversion may not read back. Not-a-number for a text that doesn't
+    // convert at all.
     double toValue(const QString &text) const;
 
     // The shortest text with at most 15 significant digits, without grouping. It parses back

@@ -3,10 +3,8 @@
 
 #include "numbertext.h"
 
-#include <QRgb>
 #include <QString>
 
-#include <array>
 #include <cmath>
 
 // The plot uses 3.1415, not pi. With a whole number of tenths for the frequency and whole
@@ -18,15 +16,13 @@ inline constexpr double PiApproxValue = 3.1415;
 // One amplitude step is ten units of plot height.
 inline constexpr double UnitsPerAmplitude = 10.0;
 
-// The plot colours of the three input rows: blue, red, and a green darker than the third
-// row's colour key.
-inline constexpr std::array<QRgb, 3> RowPlotColours = {qRgb(0, 0, 255), qRgb(255, 0, 0),
-                                                       qRgb(102, 153, 51)};
-
-// A row's three texts: as typed, and after preparation the frequency in tenths and the phase
-// in radians.
+// A row's three texts: as typed, and after preparation the frequency rounded to tenths and the
+// phase in radians.
 struct OscillationTexts
 {
+    // What the user is told when areNumbers() is false, by the plot and the sound alike.
+    static inline const QString NotANumberMessage = QStringLiteral("Zadaná hodnota není číslo");
+
     QString frequency;
     QString phase;
     QString amplitude;

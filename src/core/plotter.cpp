@@ -32,6 +32,7 @@ void Plotter::clearPlot()
 {
     RefreshPlotMetrics();
     m_surface.clear();
+    m_record.clear();
     DrawTimeAxis();
 }
 
@@ -40,7 +41,7 @@ bool Plotter::prepareRows(std::span<OscillationTexts> rows)
     const bool allNumbers = std::all_of(rows.begin(), rows.end(),
                                         [&](const auto &row) { return row.areNumbers(m_numbers); });
     if (!allNumbers) {
-        showMessage(NotANumberMessage);
+        showMessage(OscillationTexts::NotANumberMessage);
         return false;
     }
     // The amplitudes are checked one by one; their sum may well exceed the area.
@@ -85,6 +86,11 @@ template <typename SampleYAt> void Plotter::plotSamples(QRgb colour, SampleYAt s
     m_surface.finish(points);
 }
 
+void Plotter::keepInRecord(QRgb colour, std::vector<Oscillation> oscillations)
+{
+    m_record.add({colour, std::move(oscillations), PiApprox, AxisY, PlotWidth, SampleX});
+}
+
 bool Plotter::plotOscillation(const OscillationTexts &row, QRgb colour)
 {
     FrequencyText = row.frequency;
@@ -99,9 +105,11 @@ bool Plotter::plotOscillation(const OscillationTexts &row, QRgb colour)
     PhaseText = prepared.phase;
 
     // The texts don't change during the loop, so one parse serves every sample.
-    const Oscillation::Curve curve = Oscillation::fromTexts(prepared, m_numbers).curve(PiApprox);
+    const Oscillation oscillation = Oscillation::fromTexts(prepared, m_numbers);
+    const std::array curve = {oscillation.curve(PiApprox)};
     const double axisY = AxisY;
-    plotSamples(colour, [=](double x) { return curve.displacement(x) + axisY; });
+    plotSamples(colour, [=](double x) { return ordinateOf(curve, axisY, x); });
+    keepInRecord(colour, {oscillation});
     DrawTimeAxis();
     return true;
 }
@@ -114,15 +122,14 @@ bool Plotter::plotSuperposition(const std::array<OscillationTexts, 3> &rows)
     if (!prepareRows(texts))
         return false;
 
-    auto curveOf = [&](const OscillationTexts &row) {
-        return Oscillation::fromTexts(row, m_numbers).curve(PiApprox);
-    };
-    const std::array curves = {curveOf(texts[0]), curveOf(texts[1]), curveOf(texts[2])};
+    std::vector<Oscillation> oscillations;
+    for (const OscillationTexts &row : texts)
+        oscillations.push_back(Oscillation::fromTexts(row, m_numbers));
+    const std::array curves = {oscillations[0].curve(PiApprox), oscillations[1].curve(PiApprox),
+                               oscillations[2].curve(PiApprox)};
     const double axisY = AxisY;
-    plotSamples(SuperpositionColour, [=](double x) {
-        return ((curves[0].displacement(x) + axisY) + curves[1].displacement(x)) +
-               curves[2].displacement(x);
-    });
+    plotSamples(SuperpositionColour, [=](double x) { return ordinateOf(curves, axisY, x); });
+    keepInRecord(SuperpositionColour, std::move(oscillations));
     DrawTimeAxis();
     return true;
 }

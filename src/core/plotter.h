@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "colours.h"
 #include "numbertext.h"
 #include "oscillation.h"
+#include "picturerecord.h"
 #include "plotsurface.h"
 
 #include <QRgb>
@@ -12,10 +14,6 @@
 #include <functional>
 #include <span>
 
-// The time axis, and the superposition's curve: black.
-inline constexpr QRgb AxisColour = qRgb(0, 0, 0);
-inline constexpr QRgb SuperpositionColour = qRgb(0, 0, 0);
-
 // The plot commands, drawing onto a surface: clear, one oscillation, and the superposition of
 // all three. Holds the metrics and texts the commands share.
 class Plotter
@@ -24,7 +22,6 @@ public:
     // Shows a message and returns once the user has closed it.
     using MessageHandler = std::function<void(const QString &text)>;
 
-    static inline const QString NotANumberMessage = QStringLiteral("Zadaná hodnota není číslo");
     static inline const QString AmplitudeTooLargeMessage =
         QStringLiteral("Amplituda je větší než je pole grafu.");
 
@@ -46,24 +43,19 @@ public:
     // number. Leaves FrequencyText, PhaseText and AmplitudeText alone.
     bool plotSuperposition(const std::array<OscillationTexts, 3> &rows);
 
-    // State the commands share; each command writes it before reading it.
-    double piApprox() const { return PiApprox; }
-    double axisY() const { return AxisY; }
-    double plotWidth() const { return PlotWidth; }
-    double sampleX() const { return SampleX; }
-    double sampleY() const { return SampleY; }
-    const QString &frequencyText() const { return FrequencyText; }
-    const QString &phaseText() const { return PhaseText; }
-    const QString &amplitudeText() const { return AmplitudeText; }
+    // The curves drawn since the last clear, with the values and metrics each was drawn with.
+    const PictureRecord &record() const { return m_record; }
 
 private:
     void showMessage(const QString &text) const;
     // Checks that every text is a number (else shows that and returns false), warns once if
     // any single amplitude is too large for the plot area, then turns each row's phase into
-    // radians and its frequency into tenths, as text.
+    // radians and rounds its frequency to tenths, as text.
     bool prepareRows(std::span<OscillationTexts> rows);
     // Sets one point per whole unit from 0 to PlotWidth, its ordinate from sampleYAt(x).
     template <typename SampleYAt> void plotSamples(QRgb colour, SampleYAt sampleYAt);
+    // Keeps the curve just drawn in the picture's record.
+    void keepInRecord(QRgb colour, std::vector<Oscillation> oscillations);
 
     double PiApprox = 0.0;
     double AxisY = 0.0;
@@ -77,4 +69,5 @@ private:
     PlotSurface &m_surface;
     NumberText m_numbers;
     MessageHandler m_showMessage;
+    PictureRecord m_record;
 };

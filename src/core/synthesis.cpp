@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "synthesis.h"
 
-#include "plotter.h"
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -127,7 +125,7 @@ PreparedSound prepareSound(const std::array<OscillationTexts, 3> &rows, Selectio
 {
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (plays(selection, row) && !rows[row].areNumbers(numbers))
-            return {{}, Plotter::NotANumberMessage};
+            return {{}, OscillationTexts::NotANumberMessage};
     }
     PreparedSound sound;
     for (std::size_t row = 0; row < rows.size(); ++row)
@@ -212,6 +210,14 @@ void Synthesis::render(Selection selection, std::int64_t firstSample, std::span<
         }
         ++n;
     }
+}
+
+std::vector<std::int16_t> Synthesis::fiveSeconds(Selection selection) const
+{
+    std::vector<std::int16_t> samples(std::size_t(m_sampleRate) * SavedSeconds);
+    const auto fadeOutStart = std::int64_t(samples.size()) - m_fadeLength;
+    render(selection, 0, samples, fadeOutStart);
+    return samples;
 }
 
 std::int16_t Synthesis::toPcm16(double level)

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <vector>
 
 // The rows as sound. What is heard matches the picture:
 //
@@ -84,6 +85,7 @@ class Synthesis
 public:
     static constexpr std::int64_t NoFadeOut = std::numeric_limits<std::int64_t>::max();
     static constexpr double FadeSeconds = 0.030;
+    static constexpr int SavedSeconds = 5;
 
     // sampleRate is taken into 1 Hz to 1 MHz.
     explicit Synthesis(const std::array<Tone, 3> &tones, int sampleRate = DefaultSampleRate);
@@ -104,6 +106,9 @@ public:
     // as fadeOutStart from then on, and stop the device once fadeLength() samples have played.
     void render(Selection selection, std::int64_t firstSample, std::span<std::int16_t> out,
                 std::int64_t fadeOutStart = NoFadeOut) const;
+    // The selection's first SavedSeconds seconds, faded in and out, so that a file of them
+    // starts and ends in silence wherever it is played (a slide, a loop).
+    std::vector<std::int16_t> fiveSeconds(Selection selection) const;
 
     // A level in [-1, 1] as a 16-bit sample: rounded to nearest, clamped.
     static std::int16_t toPcm16(double level);

@@ -49,11 +49,3 @@ QByteArray WavFile::encode(std::span<const std::int16_t> samples, int sampleRate
         append16(data, std::uint16_t(sample));
     return data;
 }
-
-std::vector<std::int16_t> WavFile::fiveSeconds(const Synthesis &synthesis, Selection selection)
-{
-    std::vector<std::int16_t> samples(std::size_t(synthesis.sampleRate()) * SavedSeconds);
-    const auto fadeOutStart = std::int64_t(samples.size()) - synthesis.fadeLength();
-    synthesis.render(selection, 0, samples, fadeOutStart);
-    return samples;
-}
