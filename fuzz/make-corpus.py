@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Writes the fuzz targets' seed corpora: texts users type, paste or mistype, and the defaults.
+"""Writes the fuzz targets' seed corpora: texts users type, paste or mistype, and the defaults;
+lesson files, the examples and one for each reason a file is refused; command lines.
 
-Run from anywhere; rewrites fuzz/corpus/numbertext/ and fuzz/corpus/command/ in place.
+Run from anywhere; rewrites fuzz/corpus/numbertext/, command/, lessonfile/ and commandline/ in
+place.
 """
 
+import json
 import math
 import pathlib
 import shutil
@@ -100,6 +103,100 @@ def command_seeds():
     return seeds
 
 
+# The examples of the menu "Příklady": title and the nine texts, row by row.
+EXAMPLES = {
+    "beats": ("Rázy", ["8", "0", "50", "9", "0", "50", "1", "0", "0"]),
+    "constructive": ("Konstruktivní interference", ["2", "0", "40", "2", "0", "20", "1", "0", "0"]),
+    "destructive": ("Destruktivní interference", ["2", "0", "40", "2", "180", "40", "1", "0", "0"]),
+    "phase-shift": ("Fázový posun", ["2", "0", "40", "2", "90", "40", "1", "0", "0"]),
+    "three-harmonics": ("Tři harmonické", DEFAULTS),
+    "square-wave": ("Obdélníkový průběh", ["1", "0", "60", "3", "0", "20", "5", "0", "12"]),
+}
+KEYS = ["frequency", "phase", "amplitude"]
+
+
+def row(texts):
+    return dict(zip(KEYS, texts))
+
+
+def lesson(heading, texts, **changes):
+    """A lesson file as the program writes it, with keys changed (None leaves one out)."""
+    document = {"format": "vibraton-hodnoty", "version": 1, "title": heading,
+                "rows": [row(texts[i:i + 3]) for i in range(0, 9, 3)]}
+    for key, value in changes.items():
+        if value is None:
+            document.pop(key)
+        else:
+            document[key] = value
+    return json.dumps(document, ensure_ascii=False, indent=4).encode()
+
+
+def lesson_seeds():
+    seeds = {name: lesson(*example) for name, example in EXAMPLES.items()}
+    default_rows = [row(DEFAULTS[i:i + 3]) for i in range(0, 9, 3)]
+    # One file for each reason a file's contents are refused (a file larger than 1 MB is left
+    # out: the smoke run's inputs are far shorter).
+    seeds.update({
+        "empty": b"",
+        "not-json": b"f = 8 Hz",
+        "not-json-after-czech-letters": "{\"title\": \"Žluťoučký kůň\",\n \"řada\": 1 ]}".encode(),
+        "not-utf8": lesson("R_zy", DEFAULTS).replace(b"R_zy", b"R\xe1zy"),
+        "a-list": b'["vibraton-hodnoty", 1]',
+        "no-format": lesson("", DEFAULTS, format=None),
+        "another-format": lesson("", DEFAULTS, format="geogebra"),
+        "no-version": lesson("", DEFAULTS, version=None),
+        "version-not-whole": lesson("", DEFAULTS, version=1.5),
+        "version-text": lesson("", DEFAULTS, version="1"),
+        "newer-version": lesson("", DEFAULTS, version=2),
+        "newer-version-beyond-a-double": b'{"format": "vibraton-hodnoty", "version": 1e400}',
+        "version-below-a-double": b'{"format": "vibraton-hodnoty", "version": -1e-400}',
+        "unknown-key": lesson("", DEFAULTS, colour="red"),
+        "title-not-text": lesson("", DEFAULTS, title=7),
+        "no-rows": lesson("", DEFAULTS, rows=None),
+        "rows-not-a-list": lesson("", DEFAULTS, rows=default_rows[0]),
+        "two-rows": lesson("", DEFAULTS, rows=default_rows[:2]),
+        "row-not-an-object": lesson("", DEFAULTS, rows=[DEFAULTS[:3]] + default_rows[1:]),
+        "unknown-row-key": lesson("", DEFAULTS, rows=[{**default_rows[0], "amplitud": "1"}]
+                                  + default_rows[1:]),
+        "no-frequency": lesson("", DEFAULTS, rows=[{"phase": "0", "amplitude": "20"}]
+                               + default_rows[1:]),
+        "amplitude-a-number": lesson("", DEFAULTS, rows=default_rows[:2]
+                                     + [{"frequency": "3", "phase": "0", "amplitude": 20}]),
+        "frequency-beyond-a-double": lesson("", DEFAULTS).replace(b'"1"', b"1e999", 1),
+        "bom-windows-line-ends": b"\xef\xbb\xbf" + lesson("Rázy", DEFAULTS).replace(b"\n", b"\r\n"),
+    })
+    return seeds
+
+
+def command_line_seeds():
+    """Arguments after the program's name, each ended by a zero byte."""
+    lines = {
+        "no-arguments": [],
+        "a-file": ["hodina.vibraton"],
+        "help": ["--help"],
+        "h-with-a-file": ["x.vibraton", "-h"],
+        "version": ["--version"],
+        "v": ["-v"],
+        "unknown-option": ["--bogus"],
+        "unknown-option-czech": ["--přehrát", "-barva=modrá"],
+        "value-missing": ["-platform"],
+        "two-files": ["a.vibraton", "b.vibraton"],
+        "an-empty-name": [""],
+        "a-file-named-like-an-option": ["--", "-h.vibraton"],
+        "qt-options": ["-platform", "xcb", "-reverse", "x.vibraton", "--style=fusion"],
+        "qt-x11-options": ["-display", ":0", "-geometry", "100x100", "-sync", "-session", "s",
+                           "x.vibraton"],
+    }
+    seeds = {name: b"".join(a.encode() + b"\0" for a in args) for name, args in lines.items()}
+    # Names that aren't UTF-8, as Linux hands them on.
+    seeds["latin-1-name"] = b"lat\xe9n.vibraton\0"
+    seeds["encoded-surrogate-name"] = b"\xed\xb3\x80.vibraton\0"
+    seeds["overlong-name"] = b"a\xc0\xaf.vibraton\0"
+    # Findings, kept: an unknown option with a line end made its refusal two lines.
+    seeds["finding-unknown-option-line-end"] = b"--he\n\0\0\0es\xf7" + b"\xff" * 20 + b"a\xc0"
+    return seeds
+
+
 def write(directory, files):
     if directory.exists():
         shutil.rmtree(directory)
@@ -114,6 +211,8 @@ def main():
     numbertext["largest-double-bytes"] = struct.pack("<d", 1.7976931348623157e308)
     write(HERE / "corpus" / "numbertext", numbertext)
     write(HERE / "corpus" / "command", command_seeds())
+    write(HERE / "corpus" / "lessonfile", lesson_seeds())
+    write(HERE / "corpus" / "commandline", command_line_seeds())
 
 
 if __name__ == "__main__":

@@ -14,7 +14,17 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=${1:-"$here/../build/fuzz"}
 seconds=${2:-${FUZZ_SECONDS:-30}}
 
-if [[ ! -x "$build/fuzz_numbertext" || ! -x "$build/fuzz_command" ]]; then
+# Each target and its longest input. 4096 bytes is far more than a field holds; the command
+# target's time goes with the plot area, not with the input's length, so it can take as much. A
+# lesson file of 16 KiB holds every part of the format many times over (its limit of 1 MB is
+# the tests' to check); a command line of 4096 bytes, many arguments.
+specs=("numbertext 4096" "command 4096" "lessonfile 16384" "commandline 4096")
+
+missing=0
+for spec in "${specs[@]}"; do
+    [[ -x "$build/fuzz_${spec% *}" ]] || missing=1
+done
+if ((missing)); then
     echo "no fuzz targets in $build; build them with:" >&2
     echo "  cmake --preset fuzz && cmake --build --preset fuzz" >&2
     exit 2
@@ -30,9 +40,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
-# Target and its longest input. 4096 bytes is far more than a field holds; the command target's
-# time goes with the plot area, not with the input's length, so it can take as much.
-for spec in "numbertext 4096" "command 4096"; do
+for spec in "${specs[@]}"; do
     read -r name max_len <<<"$spec"
     corpus="$scratch/corpus/$name"
     artifacts="$scratch/artifacts/$name"

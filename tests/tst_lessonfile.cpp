@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lessonexamples.h"
 #include "lessonfile.h"
+#include "specialfiles.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -66,6 +67,11 @@ void verifyLesson(const LessonFile::Reading &reading, const Lesson &expected)
         QCOMPARE(reading.lesson->rows[row].phase, expected.rows[row].phase);
         QCOMPARE(reading.lesson->rows[row].amplitude, expected.rows[row].amplitude);
     }
+}
+
+LessonFile::Reading readFile(const QString &fileName)
+{
+    return LessonFile::read(LessonFile::systemName(fileName));
 }
 
 void write(const QString &fileName, const QByteArray &data)
@@ -142,7 +148,7 @@ void TestLessonFile::textsComeBackAsTyped()
     verifyLesson(LessonFile::decode(data), lesson);
     QTemporaryDir folder;
     write(folder.filePath("hodina.vibraton"), data);
-    verifyLesson(LessonFile::read(folder.filePath("hodina.vibraton")), lesson);
+    verifyLesson(readFile(folder.filePath("hodina.vibraton")), lesson);
 }
 
 void TestLessonFile::handWrittenFiles_data()
@@ -191,7 +197,7 @@ void TestLessonFile::unusableData_data()
                                     << notOurs.arg("údaj „format“ není „vibraton-hodnoty“");
     QTest::newRow("no version") << QByteArray(R"({"format": "vibraton-hodnoty", "rows": []})")
                                 << "chybí verze formátu (údaj „version“)";
-    for (const char *version : {"\"1\"", "0", "-1", "1.5", "null", "true"}) {
+    for (const char *version : {"\"1\"", "0", "-1", "1.5", "null", "true", "-1e400", "1e-400"}) {
         QTest::addRow("version %s", version)
             << QByteArray(R"({"format": "vibraton-hodnoty", "version": )") + version + "}"
             << "verze formátu (údaj „version“) není celé kladné číslo";
@@ -199,6 +205,19 @@ void TestLessonFile::unusableData_data()
     QTest::newRow("newer version, other keys")
         << QByteArray(R"({"format": "vibraton-hodnoty", "version": 2, "grafy": {}})")
         << "soubor je z novější verze programu (verze formátu 2, tato verze programu zná nejvýš 1)";
+    for (const char *version : {"2.0", "3E+0", "1e400", "10000000000000000000000"}) {
+        QTest::addRow("newer version %s", version)
+            << QByteArray(R"({"format": "vibraton-hodnoty", "version": )") + version + "}"
+            << QString("soubor je z novější verze programu (verze formátu %1, tato verze programu "
+                       "zná nejvýš 1)")
+                   .arg(version);
+    }
+    QTest::newRow("not JSON after a number beyond a double")
+        << QByteArray(R"({"format": "vibraton-hodnoty", "version": 1e400 "rows": []})")
+        << notJson.arg(1).arg(49);
+    QTest::newRow("not JSON after Czech letters")
+        << QByteArray("{\"title\": \"Žluťoučký kůň\",\n \"řada\": \"ó\" ]}")
+        << notJson.arg(2).arg(14);
     QTest::newRow("unknown key") << fileWith(R"("colour": "red", )" + DefaultRows)
                                  << "neznámý údaj „colour“";
     QTest::newRow("long unknown key")
@@ -228,6 +247,9 @@ void TestLessonFile::unusableData_data()
     QTest::newRow("amplitude a number")
         << fileWithRow(1, R"({"frequency": "1", "phase": "0", "amplitude": 20})")
         << notText.arg("amplituda druhého grafu");
+    QTest::newRow("frequency a number beyond a double")
+        << fileWithRow(0, R"({"frequency": -1e999, "phase": "0", "amplitude": "20"})")
+        << notText.arg("frekvence prvního grafu");
     QTest::newRow("phase null") << fileWithRow(
                                        2, R"({"frequency": "1", "phase": null, "amplitude": "20"})")
                                 << notText.arg("počáteční fáze třetího grafu");
@@ -246,6 +268,7 @@ void TestLessonFile::unusableFiles_data()
 {
     QTest::addColumn<QString>("name"); // Within a scratch folder, unless absolute.
     QTest::addColumn<QString>("reason");
+    const QString special = "toto jméno nese zvláštní soubor, ne obyčejný";
     QTest::newRow("no such file") << "chybi.vibraton"
                                   << "soubor neexistuje";
     QTest::newRow("no name") << ""
@@ -256,8 +279,19 @@ void TestLessonFile::unusableFiles_data()
                                    << "ke čtení souboru chybí oprávnění";
     QTest::newRow("4 GB") << "film.vibraton"
                           << "soubor je větší než 1 MB";
-    QTest::newRow("without end") << "/dev/zero"
-                                 << "soubor je větší než 1 MB";
+    QTest::newRow("without end") << "/dev/zero" << special;
+    QTest::newRow("without end, stating no size") << "/proc/kallsyms"
+                                                  << "soubor je větší než 1 MB";
+    QTest::newRow("named pipe") << "named pipe" << special;
+    QTest::newRow("link to a named pipe") << "link" << special;
+    QTest::newRow("socket") << "socket" << special;
+    QTest::newRow("device") << "/dev/null" << special;
+    QTest::newRow("block device") << "block device" << special;
+    QTest::newRow("loop of links") << "smycka.vibraton"
+                                   << "symbolické odkazy na soubor tvoří smyčku";
+    QTest::newRow("a file as a folder") << "film.vibraton/hodina.vibraton"
+                                        << "část cesty k souboru není složka";
+    QTest::newRow("name too long") << QString(300, u'ž') << "takový název souboru není dovolen";
 }
 
 void TestLessonFile::unusableFiles()
@@ -275,16 +309,30 @@ void TestLessonFile::unusableFiles()
     QFile film(folder.filePath("film.vibraton")); // Sparse: that size without writing it.
     QVERIFY(film.open(QIODevice::WriteOnly) && film.resize(qint64(1) << 32));
     film.close();
+    QFile::link("smycka2.vibraton", folder.filePath("smycka.vibraton"));
+    QFile::link("smycka.vibraton", folder.filePath("smycka2.vibraton"));
+    QString fileName = name.isEmpty() || name.startsWith('/') ? name : folder.filePath(name);
+    // Named for its kind: a special file made just for this.
+    const bool special = QStringList{"named pipe", "link", "socket", "block device"}.contains(name);
+#ifdef Q_OS_UNIX
+    if (special) {
+        fileName = folder.filePath("zvlastni.vibraton");
+        if (!makeSpecial(name, fileName))
+            QSKIP("this process may not make such a file here");
+    }
+#else
+    if (special || name.startsWith('/'))
+        QSKIP("Windows has no such file");
+    if (reason.contains("odkaz") || reason.contains("cesty") || reason.contains("název"))
+        QSKIP("Windows' files tell only that such a file is not there");
+#endif
 
     const AsNobody nobody;
     if (QTest::currentDataTag() == QByteArrayView("no permission") && !nobody.modesCount())
         QSKIP(NoModesReason);
-#ifdef Q_OS_WIN
-    if (name == "/dev/zero")
-        QSKIP("Windows has no file without end");
-#endif
-    const QString fileName = name.isEmpty() || name.startsWith('/') ? name : folder.filePath(name);
-    const LessonFile::Reading reading = LessonFile::read(fileName);
+    if (name.startsWith("/proc") && !QFile::exists(name))
+        QSKIP("this system has no such file");
+    const LessonFile::Reading reading = readFile(fileName);
     QCOMPARE(reading.reason, reason);
     QVERIFY(!reading.lesson.has_value());
 }
@@ -305,7 +353,7 @@ void TestLessonFile::sizeLimit()
     QTemporaryDir folder;
     write(folder.filePath("velky.vibraton"), data);
     for (const auto &reading :
-         {LessonFile::decode(data), LessonFile::read(folder.filePath("velky.vibraton"))}) {
+         {LessonFile::decode(data), readFile(folder.filePath("velky.vibraton"))}) {
         if (size <= LessonFile::MaximumSize)
             verifyLesson(reading, lesson);
         else

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -46,6 +47,7 @@ private slots:
     void printsOnOneLandscapePage_data();
     void printsOnOneLandscapePage();
     void saveDialogStartsInTheLastFolder();
+    void saveDialogTurnsTheSuffixOfATypedPath_data();
     void saveDialogTurnsTheSuffixOfATypedPath();
     void saveDialogRefusesAQuotedName();
     void saveDialogReadsNoFileToShowAFolder();
@@ -221,16 +223,24 @@ void TestPictureMenu::savedPictureIsWhatTheScreenShows()
     QCoreApplication::processEvents();
     QTemporaryDir folder;
     window.answer = folder.filePath("graf.png");
+    const QDateTime before = QDateTime::currentDateTime();
     QTest::keySequence(&window.form, QKeySequence::Save);
+    const QDateTime after = QDateTime::currentDateTime();
     QCOMPARE(window.messages, QStringList());
     QCOMPARE(window.suggestions.size(), 1);
     QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!QDir(pictures).exists())
         pictures = QDir::homePath();
-    QVERIFY(QRegularExpression(QRegularExpression::escape(pictures) +
-                               R"(/vibraton-\d{4}-\d\d-\d\d-\d{4}\.png)")
-                .match(window.suggestions.first())
-                .hasMatch());
+    const QRegularExpressionMatch suggested =
+        QRegularExpression(QRegularExpression::escape(pictures) + R"(/vibraton-(.{15})\.png)")
+            .match(window.suggestions.first());
+    QVERIFY2(suggested.hasMatch(), qPrintable(window.suggestions.first()));
+    // The time the dialog opened, to the minute, as a date and a time of day.
+    const QDateTime named = QDateTime::fromString(suggested.captured(1), "yyyy-MM-dd-HHmm");
+    QVERIFY2(named.isValid(), qPrintable(suggested.captured(1)));
+    const QDateTime minuteBefore(before.date(),
+                                 QTime(before.time().hour(), before.time().minute()));
+    QVERIFY(named >= minuteBefore && named <= after);
     const QImage saved(window.answer);
     QCOMPARE(saved.size(), window.onScreen().size());
     QVERIFY(saved == window.onScreen().convertToFormat(saved.format()));
@@ -330,24 +340,44 @@ void TestPictureMenu::saveDialogStartsInTheLastFolder()
     QCOMPARE(QFileInfo(laterRun.suggestions.value(0)).absolutePath(), folder.path());
 }
 
+void TestPictureMenu::saveDialogTurnsTheSuffixOfATypedPath_data()
+{
+    QTest::addColumn<bool>("typedFirst"); // Else the kind is chosen before the name is typed.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("a typed path, then PDF chosen") << true << "sub/graf"
+                                                   << "sub/graf.pdf";
+    QTest::newRow("PDF chosen, then a name without a suffix") << false << "graf"
+                                                              << "graf.pdf";
+}
+
 void TestPictureMenu::saveDialogTurnsTheSuffixOfATypedPath()
 {
-    // Typed "sub/graf", then the PDF filter chosen: the PDF goes into the typed folder.
+    // The PDF filter chosen in Qt's own dialog: the PDF goes into the typed folder, under the
+    // typed name with the suffix of the kind chosen.
+    QFETCH(bool, typedFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
     WindowFixture window(QLocale::c(), WindowFixture::Answers::ByTheDesktop);
     window.showWithTheDefaultCurves();
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkdir("sub"));
     LastFolder::remember(folder.filePath("graf.png"));
-    QString chosen;
     const QFileDialog *dialog = openSaveDialog(window, [&](QFileDialog *dialog) {
-        dialog->findChild<QLineEdit *>("fileNameEdit")->setText("sub/graf");
+        auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
         auto *kinds = dialog->findChild<QComboBox *>("fileTypeCombo");
+        if (typedFirst)
+            name->setText(typed);
         QTest::keyClick(kinds, Qt::Key_Down); // From PNG to PDF.
-        chosen = dialog->selectedFiles().value(0);
-        dialog->reject();
+        if (!typedFirst)
+            name->setText(typed);
+        QTest::keyClick(name, Qt::Key_Return);
     });
     QVERIFY(dialog);
-    QCOMPARE(chosen, folder.filePath("sub/graf.pdf"));
+    QCOMPARE(window.messages, QStringList());
+    QFile file(folder.filePath(saved));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    QVERIFY(file.read(5) == "%PDF-");
 }
 
 void TestPictureMenu::saveDialogRefusesAQuotedName()

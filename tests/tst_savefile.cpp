@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "savefile.h"
+#include "specialfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,12 +10,9 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <sys/syscall.h>
 #endif
 
 // A failure's reason, or that the file was written.
@@ -44,7 +42,8 @@ private slots:
     void linkStaysALink_data();
     void linkStaysALink();
     void loopOfLinksIsRefused();
-    void fileThatMayNotBeWrittenIsKept();
+    void fileThatCantBeReplacedIsKept_data();
+    void fileThatCantBeReplacedIsKept();
 };
 
 namespace {
@@ -94,20 +93,6 @@ QString permissionsOf(const QString &fileName)
     return QString::number(statusOf(fileName).st_mode & 07777, 8);
 }
 
-bool makeSocket(const QString &fileName)
-{
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = QFile::encodeName(fileName);
-    if (size_t(path.size()) >= sizeof address.sun_path)
-        return false;
-    qstrcpy(address.sun_path, path.constData());
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(socket); // The socket file stays.
-    return bound;
-}
-
 // Runs a command quietly; whether it succeeded.
 bool run(const QString &program, const QStringList &arguments)
 {
@@ -115,20 +100,6 @@ bool run(const QString &program, const QStringList &arguments)
     process.start(program, arguments);
     return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
-}
-
-// Makes a special file of the given kind; false where the system does not let this process.
-bool makeSpecial(const QString &kind, const QString &fileName)
-{
-    const QByteArray path = QFile::encodeName(fileName);
-    if (kind == "named pipe")
-        return ::mkfifo(path.constData(), 0666) == 0;
-    if (kind == "device node")
-        return ::mknod(path.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
-    if (kind == "socket")
-        return makeSocket(fileName);
-    return makeSpecial("named pipe", fileName + ".fifo") &&
-           QFile::link(QFileInfo(fileName).fileName() + ".fifo", fileName);
 }
 
 // Whether writing to a named pipe is refused; the system's null device is not tried otherwise,
@@ -180,21 +151,31 @@ void fill(const QString &fileName)
 }
 #endif
 
-// Forbids writing a file in the strongest way the system has: Linux's immutable flag holds
-// even for root, Windows' read-only attribute for anyone. False where this process can't.
-bool forbidWriting(const QString &fileName)
+#ifdef Q_OS_UNIX
+// While set, the disk fails to take the data, as a dying one does: fsync() fails. Defined in
+// the test, this fsync() is the one the writer calls.
+bool diskFails = false;
+#endif
+
+// Sets an obstacle of the given kind to replacing a file: "immutable" (Linux's flag holds even
+// for root; on Windows the read-only attribute), "append only" (Linux's flag, which lets the
+// file grow but neither go nor be replaced) or "failing disk". False where this process can't.
+bool setObstacle(const QString &kind, const QString &fileName)
 {
 #ifdef Q_OS_UNIX
-    return run("chattr", {"+i", fileName});
+    if (kind == "failing disk")
+        return diskFails = true;
+    return run("chattr", {kind == "immutable" ? "+i" : "+a", fileName});
 #else
-    return QFile::setPermissions(fileName, QFile::ReadOwner);
+    return kind == "immutable" && QFile::setPermissions(fileName, QFile::ReadOwner);
 #endif
 }
 
-void allowWriting(const QString &fileName)
+void removeObstacle(const QString &fileName)
 {
 #ifdef Q_OS_UNIX
-    run("chattr", {"-i", fileName});
+    diskFails = false;
+    run("chattr", {"-ia", fileName});
 #else
     QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
 #endif
@@ -210,6 +191,17 @@ bool diskTakesName(const QString &fileName)
 #endif
 
 } // namespace
+
+#ifdef Q_OS_UNIX
+extern "C" int fsync(int descriptor)
+{
+    if (diskFails) {
+        errno = EIO;
+        return -1;
+    }
+    return int(::syscall(SYS_fsync, descriptor));
+}
+#endif
 
 void TestSaveFile::fileIsReplacedWhole_data()
 {
@@ -494,17 +486,31 @@ void TestSaveFile::loopOfLinksIsRefused()
     QCOMPARE(entriesOf(folder.path()), QStringList({"a", "b"}));
 }
 
-void TestSaveFile::fileThatMayNotBeWrittenIsKept()
+void TestSaveFile::fileThatCantBeReplacedIsKept_data()
 {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("may not be written") << "immutable"
+                                        << "k souboru není přístup";
+    QTest::newRow("may not be replaced") << "append only"
+                                         << "zápis se nezdařil (Operation not permitted)";
+    QTest::newRow("the disk fails") << "failing disk"
+                                    << "zápis se nezdařil (Input/output error)";
+}
+
+void TestSaveFile::fileThatCantBeReplacedIsKept()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     const QString fileName = folder.filePath("soubor");
     const QByteArray older = dataOf(10);
     QVERIFY(put(fileName, older));
-    if (!forbidWriting(fileName))
-        QSKIP("this file system or process can't forbid writing a file");
+    if (!setObstacle(obstacle, fileName))
+        QSKIP("this file system, system or process can't set such an obstacle");
     const std::optional<QString> failure = SaveFile::write(fileName, dataOf(20));
-    allowWriting(fileName);
-    QCOMPARE(failure, "k souboru není přístup");
+    removeObstacle(fileName);
+    QCOMPARE(failure, reason);
     QCOMPARE(contentsOf(fileName), older);
     QCOMPARE(entriesOf(folder.path()), QStringList{"soubor"});
 }

@@ -23,8 +23,12 @@ private slots:
     void whatTheUserIsTold_data();
     void whatTheUserIsTold();
     void pitchIsRemembered();
+    void damagedPitchFallsBackTo220Hz_data();
+    void damagedPitchFallsBackTo220Hz();
     void savedFileIsFiveSecondsOfTheLastChosen_data();
     void savedFileIsFiveSecondsOfTheLastChosen();
+    void saveDialogStartsWhereTheUserWorks_data();
+    void saveDialogStartsWhereTheUserWorks();
 };
 
 namespace {
@@ -44,13 +48,40 @@ std::vector<qint16> samplesOf(const QString &fileName, int *sampleRate)
     return samples;
 }
 
-// Zero crossings upward a second: the pitch of a pure tone.
+// Zero crossings upward a second, from the first to the last, each placed between its two
+// samples: the pitch of a pure tone to a hundredth of a hertz. The fades, which only scale the
+// wave, are left out, where the quiet samples round to zero.
 double upwardCrossingsPerSecond(const std::vector<qint16> &samples, int sampleRate)
 {
-    int crossings = 0;
-    for (std::size_t i = 1; i < samples.size(); ++i)
-        crossings += samples[i - 1] < 0 && samples[i] >= 0;
-    return crossings / (double(samples.size()) / sampleRate);
+    const std::size_t fade = std::size_t(sampleRate) / 20;
+    std::vector<double> crossings;
+    for (std::size_t i = fade + 1; i + fade < samples.size(); ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0)
+            crossings.push_back(double(i - 1) +
+                                samples[i - 1] / double(samples[i - 1] - samples[i]));
+    }
+    if (crossings.size() < 2)
+        return 0;
+    return double(crossings.size() - 1) / ((crossings.back() - crossings.front()) / sampleRate);
+}
+
+// Types the texts into the fields: field, text, field, text, ...
+void type(const WindowFixture &window, const QStringList &typed)
+{
+    for (qsizetype i = 0; i + 1 < typed.size(); i += 2)
+        window.setText(qPrintable(typed[i]), typed[i + 1]);
+}
+
+// The pitch of the first row's tone of frequency 1 as saved, or 0.
+double savedPitchOfTheFirstRow(WindowFixture &window)
+{
+    window.action("playFirstAction")->trigger();
+    QTemporaryDir folder;
+    window.answer = folder.filePath("zvuk.wav");
+    window.action("saveSoundAction")->trigger();
+    int sampleRate = 0;
+    const std::vector<qint16> samples = samplesOf(window.answer, &sampleRate);
+    return upwardCrossingsPerSecond(samples, sampleRate);
 }
 
 } // namespace
@@ -59,7 +90,7 @@ void TestSoundMenu::initTestCase()
 {
     // No sound server here: playing must say so, and nothing else may fail.
     qputenv("PULSE_SERVER", "unix:/nonexistent/vibraton-test");
-    QStandardPaths::setTestModeEnabled(true);
+    WindowFixture::useTestSettings();
 }
 
 void TestSoundMenu::init()
@@ -120,8 +151,7 @@ void TestSoundMenu::whatTheUserIsTold()
     QFETCH(QString, action);
     QFETCH(QString, message);
     WindowFixture window;
-    for (qsizetype i = 0; i + 1 < typed.size(); i += 2)
-        window.setText(qPrintable(typed[i]), typed[i + 1]);
+    type(window, typed);
     window.action(qPrintable(action))->trigger();
     QCOMPARE(window.messages, QStringList{message});
 }
@@ -140,24 +170,66 @@ void TestSoundMenu::pitchIsRemembered()
     QVERIFY(!laterRun.action("pitch220Action")->isChecked());
 }
 
+void TestSoundMenu::damagedPitchFallsBackTo220Hz_data()
+{
+    // What the settings file holds: a hand-edited or damaged pitch.
+    QTest::addColumn<QVariant>("remembered");
+    QTest::newRow("not a number") << QVariant("abc");
+    QTest::newRow("a pitch not offered") << QVariant(1000);
+    QTest::newRow("a fraction") << QVariant("55.5");
+    QTest::newRow("negative") << QVariant(-220);
+}
+
+void TestSoundMenu::damagedPitchFallsBackTo220Hz()
+{
+    QFETCH(QVariant, remembered);
+    QSettings().setValue("zvuk/vyskaTonuHz", remembered);
+    WindowFixture window;
+    QCOMPARE(window.action("pitch220Action")->actionGroup()->checkedAction(),
+             window.action("pitch220Action"));
+    const double pitch = savedPitchOfTheFirstRow(window);
+    QVERIFY2(std::abs(pitch - 220) < 0.01, qPrintable(QString::number(pitch)));
+}
+
 void TestSoundMenu::savedFileIsFiveSecondsOfTheLastChosen_data()
 {
     // A row's tone crosses zero upward once a period; the sum of the defaults (220, 440 and
-    // 660 Hz) three times in each period of 220 Hz.
-    QTest::addColumn<QString>("played"); // Empty: nothing played yet, so the sum.
+    // 660 Hz) three times in each period of 220 Hz, not evenly spaced.
+    QTest::addColumn<QStringList>("typed"); // Before playing: field, text, ...
+    QTest::addColumn<QString>("played");    // Empty: nothing played yet, so the sum.
+    QTest::addColumn<QStringList>("typedAfter");
     QTest::addColumn<double>("crossings");
-    QTest::newRow("row 2 played") << "playSecondAction" << 440.0;
-    QTest::newRow("row 3 played") << "playThirdAction" << 660.0;
-    QTest::newRow("nothing played: the sum") << QString() << 660.0;
+    QTest::addColumn<double>("tolerance");
+    QTest::newRow("row 2 played") << QStringList() << "playSecondAction" << QStringList() << 440.0
+                                  << 0.01;
+    QTest::newRow("row 3 played") << QStringList() << "playThirdAction" << QStringList() << 660.0
+                                  << 0.01;
+    QTest::newRow("nothing played: the sum")
+        << QStringList() << QString() << QStringList() << 660.0 << 1.0;
+    // f rounded to tenths times F, as the plot takes f: 2.3 × 220 Hz is 506 Hz, not 505.9.
+    QTest::newRow("2.3 at 220 Hz")
+        << QStringList{"Text1", "2.3"} << "playFirstAction" << QStringList() << 506.0 << 0.01;
+    QTest::newRow("2.34 at 220 Hz")
+        << QStringList{"Text1", "2,34"} << "playFirstAction" << QStringList() << 506.0 << 0.01;
+    // What was played is saved, whatever another row holds meanwhile.
+    QTest::newRow("row 2 played, then row 1 not a number")
+        << QStringList() << "playSecondAction" << QStringList{"Text1", "abc"} << 440.0 << 0.01;
+    QTest::newRow("row 2 played, then row 3 out of range")
+        << QStringList() << "playSecondAction" << QStringList{"Text7", "1000"} << 440.0 << 0.01;
 }
 
 void TestSoundMenu::savedFileIsFiveSecondsOfTheLastChosen()
 {
+    QFETCH(QStringList, typed);
     QFETCH(QString, played);
+    QFETCH(QStringList, typedAfter);
     QFETCH(double, crossings);
-    WindowFixture window;
+    QFETCH(double, tolerance);
+    WindowFixture window(QLocale(QLocale::Czech));
+    type(window, typed);
     if (!played.isEmpty())
         window.action(qPrintable(played))->trigger();
+    type(window, typedAfter);
     window.messages.clear();
     QTemporaryDir folder;
     window.answer = folder.filePath("zvuk.wav");
@@ -165,12 +237,41 @@ void TestSoundMenu::savedFileIsFiveSecondsOfTheLastChosen()
     QCOMPARE(window.messages, QStringList());
     int sampleRate = 0;
     const std::vector<qint16> samples = samplesOf(window.answer, &sampleRate);
+    QCOMPARE(sampleRate, 48000);
     QCOMPARE(int(samples.size()), 5 * sampleRate);
     QCOMPARE(samples.front(), 0);
     QCOMPARE(samples.back(), 0);
-    QVERIFY2(std::abs(upwardCrossingsPerSecond(samples, sampleRate) - crossings) < 1,
-             qPrintable(QString::number(upwardCrossingsPerSecond(samples, sampleRate))));
+    QVERIFY2(std::abs(upwardCrossingsPerSecond(samples, sampleRate) - crossings) < tolerance,
+             qPrintable(QString::number(upwardCrossingsPerSecond(samples, sampleRate), 'f', 4)));
     QVERIFY(QFileInfo(window.suggestions.value(0)).fileName().endsWith(".wav"));
+}
+
+void TestSoundMenu::saveDialogStartsWhereTheUserWorks_data()
+{
+    QTest::addColumn<QString>("before"); // What happened in an earlier run.
+    QTest::newRow("a first run") << "nothing";
+    QTest::newRow("after a save") << "a save";
+    QTest::newRow("after a save, its folder deleted") << "a save, its folder deleted";
+}
+
+void TestSoundMenu::saveDialogStartsWhereTheUserWorks()
+{
+    // The music folder the first time, then the folder last saved to, until it goes.
+    QFETCH(QString, before);
+    const StandardFolder music(QStandardPaths::MusicLocation);
+    QTemporaryDir elsewhere;
+    if (before != "nothing") {
+        WindowFixture earlier;
+        earlier.answer = elsewhere.filePath("zvuk.wav");
+        earlier.action("saveSoundAction")->trigger();
+        QVERIFY(QFile::exists(earlier.answer));
+    }
+    if (before.endsWith("deleted"))
+        QVERIFY(elsewhere.remove());
+    WindowFixture window;
+    window.action("saveSoundAction")->trigger();
+    QCOMPARE(QFileInfo(window.suggestions.value(0)).absolutePath(),
+             before == "a save" ? elsewhere.path() : music.path());
 }
 
 QTEST_MAIN(TestSoundMenu)

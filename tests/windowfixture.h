@@ -6,6 +6,7 @@
 #include "plotarea.h"
 #include "visiblearea.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -15,6 +16,31 @@
 #include <QTest>
 
 #include <functional>
+
+// A standard folder (documents, music) present while this lives, as on a desktop that has one,
+// so that a first run is seen to start in it rather than in the home folder. Only a folder made
+// here is removed again.
+class StandardFolder
+{
+public:
+    explicit StandardFolder(QStandardPaths::StandardLocation location)
+        : m_path(QStandardPaths::writableLocation(location))
+        , m_made(!QDir(m_path).exists() && QDir().mkpath(m_path))
+    {}
+    ~StandardFolder()
+    {
+        if (m_made)
+            QDir(m_path).removeRecursively();
+    }
+    StandardFolder(const StandardFolder &) = delete;
+    StandardFolder &operator=(const StandardFolder &) = delete;
+
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_made;
+};
 
 // The window as the tests work it: controls found by their names, messages recorded instead of
 // shown, and the file and printer dialogs answered by the test, unless it asks for the
@@ -97,9 +123,9 @@ public:
     QString answer;    // The name the user gives the save or open dialog; empty: cancelled.
     QString printedTo; // The PDF file a print goes to; empty: cancelled.
 
-private:
-    // The window's settings (the folder last used) go to a place of the tests' own.
-    static const QLocale &withTestSettings(const QLocale &locale)
+    // The window's settings (the folder last used, the pitch) go to a place of the tests' own;
+    // a test that reads or writes them before it has a window calls this first.
+    static void useTestSettings()
     {
         QStandardPaths::setTestModeEnabled(true);
         // Windows keeps settings in the registry, beyond test mode's reach: a file in test
@@ -107,6 +133,12 @@ private:
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    }
+
+private:
+    static const QLocale &withTestSettings(const QLocale &locale)
+    {
+        useTestSettings();
         return locale;
     }
 

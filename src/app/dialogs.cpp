@@ -57,14 +57,15 @@ QStringList filtersOf(const QList<Dialogs::FileKind> &kinds)
     return filters;
 }
 
-// Qt's own save dialog, which reads a typed name in double quotes as a list of names: a name
-// with a quote in it would be saved under another name in another folder. Such a name is
-// refused, and the dialog stays open.
-class SaveDialog : public QFileDialog
+// Qt's own file dialog, which reads a typed name in double quotes as a list of names: a name
+// with a quote in it would be saved under another name in another folder, and opening it would
+// end in Qt's own warning. The save and the open dialog refuse such a name alike, in Czech, and
+// stay open.
+class FileDialog : public QFileDialog
 {
 public:
-    SaveDialog(Dialogs &dialogs, QWidget *parent, const QString &title, const QString &suggested)
-        : QFileDialog(parent, title, suggested)
+    FileDialog(Dialogs &dialogs, QWidget *parent, const QString &title, const QString &start)
+        : QFileDialog(parent, title, start)
         , m_dialogs(dialogs)
     {}
 
@@ -115,7 +116,7 @@ void Dialogs::showMessage(const QString &text)
 QString Dialogs::saveFileName(const QString &title, const QString &suggested,
                               const QList<FileKind> &kinds)
 {
-    SaveDialog dialog(*this, m_window, title, suggested);
+    FileDialog dialog(*this, m_window, title, suggested);
     dialog.setIconProvider(&nameOnlyIconProvider());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filtersOf(kinds));
@@ -128,7 +129,7 @@ QString Dialogs::saveFileName(const QString &title, const QString &suggested,
 QString Dialogs::openFileName(const QString &title, const QString &folder,
                               const QList<FileKind> &kinds)
 {
-    QFileDialog dialog(m_window, title, folder);
+    FileDialog dialog(*this, m_window, title, folder);
     dialog.setIconProvider(&nameOnlyIconProvider());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -44,21 +44,32 @@ void LessonActions::addExamples(QMenu *examples)
         QAction *action = examples->addAction(example.lesson.title);
         action->setToolTip(example.description);
         const Lesson lesson = example.lesson;
-        connect(action, &QAction::triggered, this,
-                [this, lesson] { m_parts.rows.setTexts(lesson.rows); });
+        connect(action, &QAction::triggered, this, [this, lesson] { fill(lesson); });
     }
 }
 
-bool LessonActions::open(const QString &fileName)
+void LessonActions::fill(const Lesson &lesson)
+{
+    m_parts.rows.setTexts(lesson.rows);
+    m_title = lesson.title;
+}
+
+bool LessonActions::open(const std::filesystem::path &fileName)
 {
     const LessonFile::Reading reading = LessonFile::read(fileName);
     if (!reading.lesson) {
         m_dialogs.showMessage(QStringLiteral("Hodnoty se nepodařilo načíst ze souboru „%1“: %2.")
-                                  .arg(QDir::toNativeSeparators(fileName), reading.reason));
+                                  .arg(LessonFile::shownName(fileName), reading.reason));
         return false;
     }
-    m_parts.rows.setTexts(reading.lesson->rows);
+    fill(*reading.lesson);
     return true;
+}
+
+void LessonActions::openSoon(const std::filesystem::path &fileName)
+{
+    QMetaObject::invokeMethod(
+        this, [this, fileName] { open(fileName); }, Qt::QueuedConnection);
 }
 
 void LessonActions::chooseAndOpen()
@@ -67,14 +78,14 @@ void LessonActions::chooseAndOpen()
     const QString fileName =
         m_dialogs.openFileName(QStringLiteral("Otevřít hodnoty"), folder.path(),
                                {LessonKind, {QStringLiteral("Všechny soubory (*)"), QString()}});
-    if (!fileName.isEmpty() && open(fileName))
+    if (!fileName.isEmpty() && open(LessonFile::systemName(fileName)))
         LastFolder::remember(fileName);
 }
 
 void LessonActions::save() const
 {
     // A file over the limit could never be opened again, so none is written.
-    const QByteArray data = LessonFile::encode({QString(), m_parts.rows.texts()});
+    const QByteArray data = LessonFile::encode({m_title, m_parts.rows.texts()});
     if (data.size() > LessonFile::MaximumSize) {
         m_dialogs.showMessage(QStringLiteral("Hodnoty nelze uložit: texty v polích jsou tak "
                                              "dlouhé, že by soubor byl větší než 1 MB a nešel by "
@@ -115,8 +126,7 @@ bool LessonActions::eventFilter(QObject *, QEvent *event)
             return false;
         drop->acceptProposedAction();
         // Once the drop is over: the file's message must not hold up the dragging program.
-        QMetaObject::invokeMethod(
-            this, [this, fileName] { open(fileName); }, Qt::QueuedConnection);
+        openSoon(LessonFile::systemName(fileName));
         return true;
     }
     default:

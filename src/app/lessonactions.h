@@ -34,10 +34,15 @@ public:
     LessonActions(const Parts &parts, Dialogs &dialogs, QObject *parent = nullptr);
 
     // Fills the fields from the file, all or nothing; an unusable file gets a message and
-    // gives false.
-    bool open(const QString &fileName);
+    // gives false. The name is the system's own (on Linux bytes that need not be UTF-8).
+    bool open(const std::filesystem::path &fileName);
+    // Opens the file once the program waits for the user, so that a message about a file that
+    // can't be used stands over the shown window, as with a file given on the command line.
+    void openSoon(const std::filesystem::path &fileName);
     // Lets the user choose a file, then opens it.
     void chooseAndOpen();
+    // Saves the nine texts with the title of the lesson or example the fields were last
+    // filled from, if it had one.
     void save() const;
 
 protected:
@@ -45,9 +50,13 @@ protected:
 
 private:
     void addExamples(QMenu *examples);
+    void fill(const Lesson &lesson);
     // The one local file being dragged, or nothing.
     static QString draggedFile(const QMimeData *data);
 
     Parts m_parts;
     Dialogs &m_dialogs;
+    // The title of the lesson the fields were last filled from. Editing a field keeps it: the
+    // lesson is still the one being prepared.
+    QString m_title;
 };

@@ -6,7 +6,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -33,8 +32,8 @@ CommandLine::Request readCommandLine(int argc, char *argv[])
         arguments << QString::fromWCharArray(wide[i]);
     LocalFree(wide);
 #else
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    // Linux hands bytes: a file's name need not be UTF-8, and is opened by the same bytes.
+    arguments = CommandLine::fromSystem(argc, argv);
 #endif
     return CommandLine::parse(arguments, QStringLiteral(VIBRATON_VERSION));
 }
@@ -73,8 +72,7 @@ int main(int argc, char *argv[])
     window.show();
     // The file's values once the window is up, so a file that can't be used leaves the
     // window with its defaults behind the message.
-    if (!request.fileName.isEmpty())
-        QTimer::singleShot(0, &window,
-                           [&window, &request] { window.lessonActions().open(request.fileName); });
+    if (!request.fileName.empty())
+        window.lessonActions().openSoon(request.fileName);
     return app.exec();
 }

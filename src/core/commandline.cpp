@@ -17,22 +17,19 @@ const QString HelpText =
 
 Request refusal(const QString &what)
 {
-    return {Request::Action::Refuse, QString(),
+    return {Request::Action::Refuse, std::filesystem::path(),
             QStringLiteral("vibraton: %1 (nápovědu vypíše „vibraton --help“)\n").arg(what)};
 }
 
 // Qt's own options, which QApplication takes from the command line after this: those with a
-// value, then those without.
-const QStringList QtOptionsWithValue = {
-    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
-    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
-    QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
-    QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
-    QStringLiteral("style"),           QStringLiteral("stylesheet"),
-    QStringLiteral("display"),         QStringLiteral("geometry"),
-};
-const QStringList QtFlags = {QStringLiteral("reverse"), QStringLiteral("nograb"),
-                             QStringLiteral("dograb"), QStringLiteral("sync")};
+// value, then those without. Qt's core, its GUI, its widgets and X11's each take some.
+const QStringList QtOptionsWithValue =
+    QStringLiteral("qmljsdebugger platform platformpluginpath platformtheme plugin qwindowgeometry "
+                   "geometry qwindowicon icon qwindowtitle title session style stylesheet display "
+                   "name visual")
+        .split(u' ');
+const QStringList QtFlags =
+    QStringLiteral("reverse testability widgetcount nograb dograb sync").split(u' ');
 
 void addQtOptions(QCommandLineParser &parser)
 {
@@ -57,7 +54,108 @@ QString asTyped(const QStringList &arguments, const QString &name)
     return name;
 }
 
+// An argument as one line of a terminal shows it: each control character (a line end, an
+// escape that would command the terminal) as \xNN, a byte that wasn't UTF-8 as U+FFFD.
+QString printable(const QString &argument)
+{
+    QString shown;
+    for (qsizetype at = 0; at < argument.size(); ++at) {
+        const QChar c = argument[at];
+        const bool pairedLow = c.isLowSurrogate() && at > 0 && argument[at - 1].isHighSurrogate();
+        const bool pairedHigh =
+            c.isHighSurrogate() && at + 1 < argument.size() && argument[at + 1].isLowSurrogate();
+        if (c.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (c.isSurrogate() && !pairedLow && !pairedHigh)
+            shown += QChar(QChar::ReplacementCharacter);
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// The length of the well-formed UTF-8 sequence that bytes start with, or 0.
+qsizetype utf8SequenceAtStart(QByteArrayView bytes)
+{
+    const auto byte = [bytes](qsizetype at) { return at < bytes.size() ? uchar(bytes[at]) : 0; };
+    const uchar lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    // No overlong forms, no surrogates, nothing past U+10FFFF.
+    qsizetype length = 0;
+    uchar lowest = 0x80;
+    uchar highest = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        lowest = lead == 0xE0 ? 0xA0 : lowest;
+        highest = lead == 0xED ? 0x9F : highest;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        lowest = lead == 0xF0 ? 0x90 : lowest;
+        highest = lead == 0xF4 ? 0x8F : highest;
+    } else {
+        return 0;
+    }
+    if (byte(1) < lowest || byte(1) > highest)
+        return 0;
+    for (qsizetype at = 2; at < length; ++at) {
+        if ((byte(at) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+// Bytes as text, each byte that isn't UTF-8 as U+DC80 + byte.
+QString withForeignBytesEscaped(QByteArrayView bytes)
+{
+    QString text;
+    qsizetype runStart = 0;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype length = utf8SequenceAtStart(bytes.sliced(at));
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes.sliced(runStart, at - runStart));
+        text += QChar(0xDC00 + uchar(bytes[at]));
+        runStart = ++at;
+    }
+    return text + QString::fromUtf8(bytes.sliced(runStart));
+}
+
+// A file's name from its argument: the bytes withForeignBytesEscaped() took it from.
+std::filesystem::path systemName(const QString &argument)
+{
+#ifdef Q_OS_WIN
+    return argument.toStdWString();
+#else
+    std::string bytes;
+    qsizetype runStart = 0;
+    for (qsizetype at = 0; at < argument.size(); ++at) {
+        const char16_t unit = argument[at].unicode();
+        const bool escaped =
+            unit >= 0xDC80 && unit <= 0xDCFF && (at == 0 || !argument[at - 1].isHighSurrogate());
+        if (!escaped)
+            continue;
+        bytes += argument.sliced(runStart, at - runStart).toStdString();
+        bytes += char(unit - 0xDC00);
+        runStart = at + 1;
+    }
+    return bytes + argument.sliced(runStart).toStdString();
+#endif
+}
+
 } // namespace
+
+QStringList CommandLine::fromSystem(int argc, const char *const argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << withForeignBytesEscaped(argv[i]);
+    return arguments;
+}
 
 CommandLine::Request CommandLine::parse(const QStringList &arguments, const QString &version)
 {
@@ -72,18 +170,23 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments, const QStr
     // Qt's parser explains itself in English; only whether it succeeded is used.
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
-            return refusal(QStringLiteral("neznámá volba „%1“")
-                               .arg(asTyped(arguments, parser.unknownOptionNames().first())));
+            return refusal(
+                QStringLiteral("neznámá volba „%1“")
+                    .arg(printable(asTyped(arguments, parser.unknownOptionNames().first()))));
         // A value missing after an option that needs one, or given to one that takes none.
         return refusal(QStringLiteral("chybně zadaná volba"));
     }
     if (parser.isSet(help))
-        return {Request::Action::Print, QString(), HelpText};
+        return {Request::Action::Print, std::filesystem::path(), HelpText};
     if (parser.isSet(showVersion))
-        return {Request::Action::Print, QString(), QStringLiteral("Vibraton %1\n").arg(version)};
+        return {Request::Action::Print, std::filesystem::path(),
+                QStringLiteral("Vibraton %1\n").arg(version)};
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return refusal(
             QStringLiteral("lze otevřít jen jeden soubor, zadané jsou %1").arg(files.size()));
-    return {Request::Action::OpenWindow, files.value(0), QString()};
+    if (!files.isEmpty() && files.first().isEmpty())
+        return refusal(QStringLiteral("jméno souboru je prázdné"));
+    return {Request::Action::OpenWindow,
+            files.isEmpty() ? std::filesystem::path() : systemName(files.first()), QString()};
 }

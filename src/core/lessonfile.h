@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 // What a teacher prepares for a lesson: the nine texts of the window's three rows, exactly as
@@ -57,9 +58,21 @@ QByteArray encode(const Lesson &lesson);
 
 // All or nothing: a lesson only from a file without a single fault, else the first fault
 // found. Needs no file, so any bytes at all can be tried; they only ever give one or the other.
+// Every number JSON allows is a number, also one beyond a double's range: a version of 1e400
+// is a newer version, not a file that isn't JSON.
 Reading decode(const QByteArray &data);
 
-// decode() of a file's contents, or why the file can't be read.
-Reading read(const QString &fileName);
+// decode() of a file's contents, or why the file can't be read. The name is the system's own,
+// bytes on Linux that need not be UTF-8. Only a regular file is opened: a folder, a named pipe,
+// a device or a socket is refused from its status alone, so nothing waits for a writer, and
+// no more than MaximumSize + 1 bytes are read, so a file that never ends is refused too.
+Reading read(const std::filesystem::path &fileName);
+
+// A name as Qt gives it (a file dialog's, a dropped file's) as the system takes it.
+std::filesystem::path systemName(const QString &fileName);
+
+// A name as a message shows it: the system's separators, and each byte that isn't UTF-8 (Qt's
+// encoding of names on Linux) as U+FFFD, as the name is seen in a file manager.
+QString shownName(const std::filesystem::path &fileName);
 
 } // namespace LessonFile
