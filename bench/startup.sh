@@ -21,31 +21,11 @@ for exe in "$probe" "$program" "$build/bare_window"; do
     [[ -x $exe ]] || { echo "startup.sh: $exe is missing; build with cmake --build --preset default" >&2; exit 1; }
 done
 
+# shellcheck source=scripts/private-session.sh
+. "$root/scripts/private-session.sh"
 work=$(mktemp -d)
-xvfb=
-cleanup() {
-    # "|| true": a failure here would end the handler (set -e) and leave Xvfb running.
-    if [[ -n $xvfb ]]; then
-        kill "$xvfb" 2>/dev/null || true
-        wait "$xvfb" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-# -noreset: by default it resets whenever its last client leaves, as each probe run does, and
-# refuses connections while it does, so the next run could not connect.
-Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || { echo "startup.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-DISPLAY=:$(tr -d '\n' <"$work/display")
-export DISPLAY
+trap 'stop_private_session; rm -rf "$work"' EXIT
+start_private_display 1280x1024x24
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work # Keeps Qt from warning about it on every run.
 
