@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Time from a click on a button to the window's last update, for each command, at the window's
-# default size and at 3840×2160.
+# default size and at 3840×2160; there too, from a move of the pointer over the plot area to the
+# last update, while measuring with the three rows, their sum and its envelope drawn.
 #
 #   bench/click.sh [CLICKS]     (after cmake --build --preset default; CLICKS defaults to 30)
 #
@@ -29,35 +30,22 @@ for exe in "$probe" "$program"; do
     }
 done
 
+# shellcheck source=scripts/private-session.sh
+. "$root/scripts/private-session.sh"
 work=$(mktemp -d)
-xvfb=
 app=
 cleanup() {
     # "|| true": a failure here would end the handler (set -e) and leave Xvfb running.
-    for pid in $app $xvfb; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
+    if [[ -n $app ]]; then
+        kill "$app" 2>/dev/null || true
+        wait "$app" 2>/dev/null || true
+    fi
+    stop_private_session
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself and writes its number once it accepts connections.
-# -noreset: by default it resets whenever its last client leaves, refusing connections meanwhile.
-Xvfb -displayfd 3 -noreset -screen 0 $screen -nolisten tcp 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 300); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || {
-    echo "click.sh: Xvfb did not start within 30 s" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-}
-DISPLAY=:$(tr -d '\n' <"$work/display")
-export DISPLAY
+start_private_display $screen
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR=$work # Keeps Qt from warning about it.
 unset QT_SCALE_FACTOR        # Positions are in logical pixels, which must be device pixels here.
@@ -73,8 +61,11 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Vibraton' | hea
 
 # Button centres, in pixels from the client area's top-left corner.
 draw=444,28 # "Kreslit" of the first row
+draw2=444,52 # ... of the second
+draw3=444,76 # ... of the third
 sum=500,52  # "Složit"
 clear=88,107 # "Vymazat grafy"
+pointer=600,700 # In the plot area of the large window
 
 verbose=()
 [[ ${VERBOSE:-} == 1 ]] && verbose=(-v)
@@ -101,6 +92,15 @@ series() { # The three commands at the window's present size.
     row "Složit" "$sum"
     row "Vymazat grafy" -p "$draw" "$clear"
 }
+measuring() { # Pointer moves while measuring, with every curve and the envelope shown.
+    for button in "$draw" "$draw2" "$draw3" "$sum"; do
+        probe -n 0 -w 1 "$button" >/dev/null
+    done
+    # XTEST keys go to the window under the pointer: there is no window manager to focus one.
+    xdotool key ctrl+m ctrl+shift+m
+    probe -n 0 -w 0 >/dev/null
+    row "Měřit: pohyb" -m -w 3 "$pointer"
+}
 
 echo "$clicks clicks per command on $DISPLAY (Xvfb $screen, no window manager)," \
     "quiet after $quiet ms"
@@ -108,4 +108,5 @@ printf '%-15s %-10s %9s %8s %8s %7s %9s\n' command window median_ms min_ms max_m
 series
 probe -n 0 -w 0 -r 3840x2160 >/dev/null
 series
+measuring
 echo "damage, pixels: medians of the rectangles drawn per click and of their added areas"

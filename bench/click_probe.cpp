@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// click_probe [-n COUNT] [-w WARMUP] [-q QUIET_MS] [-p X,Y] [-r WIDTHxHEIGHT] [-v] WINDOW [X,Y]
+// click_probe [-n COUNT] [-w WARMUP] [-q QUIET_MS] [-p X,Y] [-r WIDTHxHEIGHT] [-m] [-v]
+//             WINDOW [X,Y]
 //
 // Clicks at X,Y (pixels from the top-left corner of WINDOW's client area) COUNT times (default
 // 30) and reports how long after each button release the window was last drawn into: the time
@@ -13,6 +14,8 @@
 //              go quiet.
 //   -p X,Y     an untimed click at X,Y before every click, e.g. drawing a curve before each
 //              timed clear, so that each clear has something to erase.
+//   -m         moves the pointer instead of clicking, and times from each move: to X,Y, then
+//              3 pixels further right each time, back to X after 100 moves (moves=N).
 //   -r WxH     first moves the window to the screen's top-left corner, resizes it and waits
 //              until it has been redrawn. Damage is only reported for the window's visible
 //              parts, so the window must fit on the screen.
@@ -203,8 +206,7 @@ Point parsePoint(const char *text)
     return p;
 }
 
-// One click at p; returns the damage that followed the release, timed from it.
-std::vector<Damage> click(Point p, double quietMs)
+void movePointer(Point p)
 {
     // Relative to the client area, wherever the window is (without a window manager, nothing
     // frames it, but it need not be at the screen's corner).
@@ -217,6 +219,12 @@ std::vector<Damage> click(Point p, double quietMs)
     if (!at)
         fail("cannot place the pointer");
     fakeInput(XCB_MOTION_NOTIFY, 0, at->dst_x, at->dst_y);
+}
+
+// One click at p; returns the damage that followed the release, timed from it.
+std::vector<Damage> click(Point p, double quietMs)
+{
+    movePointer(p);
     collect(quietMs, false, nowMs());
     fakeInput(XCB_BUTTON_PRESS, 1);
     collect(quietMs, false, nowMs());
@@ -229,6 +237,18 @@ std::vector<Damage> click(Point p, double quietMs)
     if (damage.empty())
         fail("nothing was drawn after a click at " + std::to_string(p.x) + "," +
              std::to_string(p.y) + " (is a button there?)");
+    return damage;
+}
+
+// One move of the pointer to p; returns the damage that followed it, timed from it.
+std::vector<Damage> move(Point p, double quietMs)
+{
+    movePointer(p);
+    const double moved = nowMs();
+    std::vector<Damage> damage = collect(quietMs, true, moved);
+    if (damage.empty())
+        fail("nothing was drawn after a move to " + std::to_string(p.x) + "," +
+             std::to_string(p.y) + " (is measuring on?)");
     return damage;
 }
 
@@ -249,7 +269,8 @@ int main(int argc, char *argv[])
     Point prepare;
     unsigned width = 0;
     unsigned height = 0;
-    for (int option; (option = getopt(argc, argv, "n:w:q:p:r:v")) != -1;) {
+    bool moves = false;
+    for (int option; (option = getopt(argc, argv, "n:w:q:p:r:mv")) != -1;) {
         switch (option) {
         case 'n':
             count = std::atoi(optarg);
@@ -268,6 +289,9 @@ int main(int argc, char *argv[])
                 width > 32767 || height > 32767)
                 fail(std::string("not a size WIDTHxHEIGHT: ") + optarg);
             break;
+        case 'm':
+            moves = true;
+            break;
         case 'v':
             verbose = true;
             break;
@@ -278,7 +302,7 @@ int main(int argc, char *argv[])
     const bool clicks = count > 0 || warmup > 0;
     if (argc - optind != (clicks ? 2 : 1) || count < 0 || warmup < 0 || quietMs <= 0) {
         std::fprintf(stderr, "usage: click_probe [-n COUNT] [-w WARMUP] [-q QUIET_MS] [-p X,Y] "
-                             "[-r WIDTHxHEIGHT] [-v] WINDOW [X,Y]\n");
+                             "[-r WIDTHxHEIGHT] [-m] [-v] WINDOW [X,Y]\n");
         return 2;
     }
     window = static_cast<xcb_window_t>(std::strtoul(argv[optind], nullptr, 0));
@@ -318,7 +342,11 @@ int main(int argc, char *argv[])
     for (int i = -warmup; i < count; ++i) {
         if (prepare.x >= 0)
             click(prepare, quietMs);
-        const std::vector<Damage> damage = click(target, quietMs);
+        constexpr int MoveStep = 3;
+        constexpr int MovesAcross = 100;
+        const int across = (i + warmup) % MovesAcross * MoveStep;
+        const std::vector<Damage> damage =
+            moves ? move({target.x + across, target.y}, quietMs) : click(target, quietMs);
         if (i < 0)
             continue;
         double area = 0;
@@ -328,9 +356,9 @@ int main(int argc, char *argv[])
         events.push_back(double(damage.size()));
         pixels.push_back(area);
         if (verbose) {
-            std::fprintf(stderr,
-                         "click %d: first_ms=%.1f last_ms=%.1f damage=%zu pixels=%.0f:", i + 1,
-                         damage.front().atMs, damage.back().atMs, damage.size(), area);
+            std::fprintf(stderr, "%s %d: first_ms=%.1f last_ms=%.1f damage=%zu pixels=%.0f:",
+                         moves ? "move" : "click", i + 1, damage.front().atMs, damage.back().atMs,
+                         damage.size(), area);
             for (const Damage &d : damage)
                 std::fprintf(stderr, " %ux%u+%d+%d@%.1f", d.area.width, d.area.height, d.area.x,
                              d.area.y, d.atMs);
@@ -341,9 +369,10 @@ int main(int argc, char *argv[])
     const xcb_get_geometry_reply_t size = geometry();
     std::printf("window=%ux%u", size.width, size.height);
     if (!lastMs.empty())
-        std::printf(" clicks=%zu median_ms=%.1f min_ms=%.1f max_ms=%.1f damage_median=%.0f "
+        std::printf(" %s=%zu median_ms=%.1f min_ms=%.1f max_ms=%.1f damage_median=%.0f "
                     "pixels_median=%.0f",
-                    lastMs.size(), median(lastMs), *std::min_element(lastMs.begin(), lastMs.end()),
+                    moves ? "moves" : "clicks", lastMs.size(), median(lastMs),
+                    *std::min_element(lastMs.begin(), lastMs.end()),
                     *std::max_element(lastMs.begin(), lastMs.end()), median(events),
                     median(pixels));
     std::printf("\n");

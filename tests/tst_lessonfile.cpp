@@ -62,6 +62,7 @@ void verifyLesson(const LessonFile::Reading &reading, const Lesson &expected)
     QVERIFY2(reading.lesson.has_value(), qPrintable(reading.reason));
     QCOMPARE(reading.reason, QString());
     QCOMPARE(reading.lesson->title, expected.title);
+    QCOMPARE(reading.lesson->envelope, expected.envelope);
     for (size_t row = 0; row < expected.rows.size(); ++row) {
         QCOMPARE(reading.lesson->rows[row].frequency, expected.rows[row].frequency);
         QCOMPARE(reading.lesson->rows[row].phase, expected.rows[row].phase);
@@ -126,6 +127,7 @@ void TestLessonFile::textsComeBackAsTyped_data()
     const QString nul = QString("x") + QChar(0) + "y";
     const QString longText(40'000, QChar(u'ž'));
     QTest::newRow("defaults, no title") << Lesson{QString(), Defaults};
+    QTest::newRow("with the envelope") << Lesson{"Rázy", Defaults, true};
     QTest::newRow("decimal comma")
         << Lesson{"Čárka", {{{"1,5", "−22,5", "0,25"}, {"1.5", "1e3", "+5"}, {}}}};
     QTest::newRow("blanks") << Lesson{" a ", {{{" 5 ", "\t7", "1\u00a0000"}, {"", " ", "  "}, {}}}};
@@ -145,6 +147,8 @@ void TestLessonFile::textsComeBackAsTyped()
 {
     QFETCH(Lesson, lesson);
     const QByteArray data = LessonFile::encode(lesson);
+    // Without the envelope, a file every earlier version opens.
+    QVERIFY(data.contains(lesson.envelope ? "\"version\": 2," : "\"version\": 1,"));
     verifyLesson(LessonFile::decode(data), lesson);
     QTemporaryDir folder;
     write(folder.filePath("hodina.vibraton"), data);
@@ -162,6 +166,10 @@ void TestLessonFile::handWrittenFiles_data()
                       R"({"frequency":"3","amplitude":"20","phase":"0"}],)"
                       R"("title":"Výchozí","version":1.0,"format":"vibraton-hodnoty"})")
         << "Výchozí";
+    QTest::newRow("version 2 without the envelope")
+        << QByteArray(R"({"format": "vibraton-hodnoty", "version": 2, "envelope": false, )" +
+                      DefaultRows + "}")
+        << QString();
     QTest::newRow("byte order mark, Windows line ends")
         << "\xef\xbb\xbf" + fileWith(DefaultRows).replace("\n", "\r\n") + "\r\n"
         << QString();
@@ -203,13 +211,13 @@ void TestLessonFile::unusableData_data()
             << "verze formátu (údaj „version“) není celé kladné číslo";
     }
     QTest::newRow("newer version, other keys")
-        << QByteArray(R"({"format": "vibraton-hodnoty", "version": 2, "grafy": {}})")
-        << "soubor je z novější verze programu (verze formátu 2, tato verze programu zná nejvýš 1)";
-    for (const char *version : {"2.0", "3E+0", "1e400", "10000000000000000000000"}) {
+        << QByteArray(R"({"format": "vibraton-hodnoty", "version": 3, "grafy": {}})")
+        << "soubor je z novější verze programu (verze formátu 3, tato verze programu zná nejvýš 2)";
+    for (const char *version : {"3.0", "4E+0", "1e400", "10000000000000000000000"}) {
         QTest::addRow("newer version %s", version)
             << QByteArray(R"({"format": "vibraton-hodnoty", "version": )") + version + "}"
             << QString("soubor je z novější verze programu (verze formátu %1, tato verze programu "
-                       "zná nejvýš 1)")
+                       "zná nejvýš 2)")
                    .arg(version);
     }
     QTest::newRow("not JSON after a number beyond a double")
@@ -220,6 +228,12 @@ void TestLessonFile::unusableData_data()
         << notJson.arg(2).arg(14);
     QTest::newRow("unknown key") << fileWith(R"("colour": "red", )" + DefaultRows)
                                  << "neznámý údaj „colour“";
+    QTest::newRow("an envelope in version 1")
+        << fileWith(R"("envelope": true, )" + DefaultRows) << "neznámý údaj „envelope“";
+    QTest::newRow("envelope not true or false")
+        << QByteArray(R"({"format": "vibraton-hodnoty", "version": 2, "envelope": "ano", )" +
+                      DefaultRows + "}")
+        << "obálka (údaj „envelope“) není true ani false";
     QTest::newRow("long unknown key")
         << fileWith("\"" + QByteArray(99, 'k') + "\": 1, " + DefaultRows)
         << "neznámý údaj „" + QString(40, 'k') + "…“";

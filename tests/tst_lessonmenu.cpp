@@ -136,51 +136,63 @@ private slots:
 #endif
     }
 
-    void savedFileKeepsTheTitle_data()
+    void savedFileKeepsTheTitleAndTheEnvelope_data()
     {
         // What the fields were filled from, in turn, then saved.
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("title");
-        QTest::newRow("nothing opened") << QStringList() << QString();
-        QTest::newRow("a file") << QStringList{"file"} << "Hodina o rázech";
+        QTest::addColumn<bool>("envelope");
+        QTest::newRow("nothing opened") << QStringList() << QString() << false;
+        QTest::newRow("a file") << QStringList{"file"} << "Hodina o rázech" << false;
         QTest::newRow("a file, then edited by hand")
-            << QStringList{"file", "edit"} << "Hodina o rázech";
-        QTest::newRow("an example") << QStringList{"example"} << "Fázový posun";
+            << QStringList{"file", "edit"} << "Hodina o rázech" << false;
+        QTest::newRow("an example") << QStringList{"example"} << "Fázový posun" << false;
         QTest::newRow("a file, then an example")
-            << QStringList{"file", "example"} << "Fázový posun";
+            << QStringList{"file", "example"} << "Fázový posun" << false;
         QTest::newRow("an example, then a file without a title")
-            << QStringList{"example", "untitled file"} << QString();
+            << QStringList{"example", "untitled file"} << QString() << false;
+        QTest::newRow("the envelope turned on") << QStringList{"envelope"} << QString() << true;
+        QTest::newRow("a file with the envelope")
+            << QStringList{"file with the envelope"} << "Obálka" << true;
+        QTest::newRow("then a file without")
+            << QStringList{"file with the envelope", "untitled file"} << QString() << false;
     }
-    void savedFileKeepsTheTitle()
+    void savedFileKeepsTheTitleAndTheEnvelope()
     {
         QFETCH(QStringList, steps);
         QFETCH(QString, title);
+        QFETCH(bool, envelope);
         Window window;
-        const auto titled = [](const QString &title) {
-            return LessonFile::encode({title, lessonExamples()[0].lesson.rows});
+        const auto write = [&](const QString &name, const Lesson &lesson) {
+            QFile file(window.folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(LessonFile::encode(lesson)) > 0);
         };
-        QFile file(window.folder.filePath("s.vibraton"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(titled("Hodina o rázech")) > 0);
-        file.close();
-        QFile untitled(window.folder.filePath("bez.vibraton"));
-        QVERIFY(untitled.open(QIODevice::WriteOnly) && untitled.write(titled(QString())) > 0);
-        untitled.close();
+        const auto rows = lessonExamples()[0].lesson.rows;
+        write("s.vibraton", {"Hodina o rázech", rows});
+        write("bez.vibraton", {QString(), rows});
+        write("obalka.vibraton", {"Obálka", rows, true});
         for (const QString &step : std::as_const(steps)) {
             if (step == "file")
                 window.trigger("openLessonAction", "s.vibraton");
             else if (step == "untitled file")
                 window.trigger("openLessonAction", "bez.vibraton");
+            else if (step == "file with the envelope")
+                window.trigger("openLessonAction", "obalka.vibraton");
             else if (step == "example")
                 window.chooseExample("Fázový posun");
+            else if (step == "envelope")
+                window.action("envelopeAction")->trigger();
             else
                 window.setText("Text2", "45");
         }
+        QCOMPARE(window.action("envelopeAction")->isChecked(), envelope);
         window.trigger("saveLessonAction", "ulozeno.vibraton");
         QCOMPARE(window.messages, QStringList());
         const LessonFile::Reading saved =
             LessonFile::read(LessonFile::systemName(window.folder.filePath("ulozeno.vibraton")));
         QVERIFY2(saved.lesson, qPrintable(saved.reason));
         QCOMPARE(saved.lesson->title, title);
+        QCOMPARE(saved.lesson->envelope, envelope);
     }
 
     void dialogsStartWhereTheUserWorks_data()
@@ -471,7 +483,7 @@ private slots:
         const QPoint inArea = window.plotArea()->mapTo(&window.form, QPoint(100, 100));
         QTest::mouseClick(window.form.windowHandle(), Qt::RightButton, {}, inArea);
         QCOMPARE(items, QStringList({"Kopírovat obrázek", "Uložit obrázek…", "Tisknout…", "Hodnoty",
-                                     "Zvuk"}));
+                                     "Zvuk", "Měření"}));
         QStringList values;
         for (const QAction *action : window.control<QMenu>("lessonMenu")->actions())
             values << action->text();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
+#include "measureactions.h"
 #include "plotareasize.h"
 #include "soundactions.h"
 #include "ui_form1.h"
@@ -20,17 +21,22 @@ Form1::Form1(const QLocale &locale, std::unique_ptr<Dialogs> dialogs, QWidget *p
     connectButtons();
     m_pictureActions = new PictureActions(m_ui->copyPictureAction, m_ui->savePictureAction,
                                           m_ui->printPictureAction, *this, *m_dialogs, this);
-    m_lessonActions = new LessonActions(
-        {m_ui->openLessonAction, m_ui->saveLessonAction, m_ui->examplesMenu, this, m_rows},
-        *m_dialogs, this);
-    new SoundActions(
-        {{m_ui->playFirstAction, m_ui->playSecondAction, m_ui->playThirdAction,
-          m_ui->playSumAction},
-         m_ui->stopSoundAction,
-         m_ui->saveSoundAction,
-         {m_ui->pitch55Action, m_ui->pitch110Action, m_ui->pitch220Action, m_ui->pitch440Action}},
-        m_rows, NumberText(locale), *m_dialogs, this);
-    m_ui->Picture1->setSubmenus({m_ui->lessonMenu, m_ui->soundMenu});
+    m_lessonActions = new LessonActions({m_ui->openLessonAction, m_ui->saveLessonAction,
+                                         m_ui->examplesMenu, this, m_rows, m_ui->envelopeAction},
+                                        *m_dialogs, this);
+    const std::array pitches{m_ui->pitch55Action, m_ui->pitch110Action, m_ui->pitch220Action,
+                             m_ui->pitch440Action};
+    const auto *sound = new SoundActions({{m_ui->playFirstAction, m_ui->playSecondAction,
+                                           m_ui->playThirdAction, m_ui->playSumAction},
+                                          m_ui->stopSoundAction,
+                                          m_ui->saveSoundAction,
+                                          pitches},
+                                         m_rows, NumberText(locale), *m_dialogs, this);
+    new MeasureActions({m_ui->measureAction, m_ui->envelopeAction, pitches, m_ui->Picture1,
+                        [this] { return visiblePlotArea(); },
+                        [sound] { return sound->isPlaying(); }},
+                       m_plotter.record(), this);
+    m_ui->Picture1->setSubmenus({m_ui->lessonMenu, m_ui->soundMenu, m_ui->measureMenu});
     Form_Load();
 }
 

@@ -63,6 +63,7 @@ bool LessonActions::open(const std::filesystem::path &fileName)
         return false;
     }
     fill(*reading.lesson);
+    m_parts.envelope->setChecked(reading.lesson->envelope);
     return true;
 }
 
@@ -85,7 +86,8 @@ void LessonActions::chooseAndOpen()
 void LessonActions::save() const
 {
     // A file over the limit could never be opened again, so none is written.
-    const QByteArray data = LessonFile::encode({m_title, m_parts.rows.texts()});
+    const QByteArray data =
+        LessonFile::encode({m_title, m_parts.rows.texts(), m_parts.envelope->isChecked()});
     if (data.size() > LessonFile::MaximumSize) {
         m_dialogs.showMessage(QStringLiteral("Hodnoty nelze uložit: texty v polích jsou tak "
                                              "dlouhé, že by soubor byl větší než 1 MB a nešel by "

@@ -29,6 +29,7 @@ public:
         QMenu *examples; // "Příklady", filled here from the examples' table.
         QWidget *window; // Takes dropped files.
         InputRows rows;
+        QAction *envelope; // "Obálka složení", which a lesson file keeps.
     };
 
     LessonActions(const Parts &parts, Dialogs &dialogs, QObject *parent = nullptr);

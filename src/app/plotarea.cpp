@@ -62,11 +62,29 @@ void PlotArea::showChanges()
     const QRect changed = m_surface.takeChangedPixels();
     if (!changed.isEmpty())
         update(areaOf(changed).toAlignedRect());
+    emit pictureChanged();
+}
+
+void PlotArea::updateOverlay(const QRect &devicePixels)
+{
+    if (!devicePixels.isEmpty())
+        update(areaOf(devicePixels).toAlignedRect());
 }
 
 QImage PlotArea::picture(const QRect &rect) const
 {
-    return m_surface.picture(devicePixelsUnder(rect));
+    const QRect devicePixels = devicePixelsUnder(rect);
+    QImage picture = m_surface.picture(devicePixels);
+    if (picture.isNull() || !m_overlay || !m_overlay->isShown())
+        return picture;
+    // The marks as the screen shows them: painted by the same code, in device pixels.
+    QPainter painter(&picture);
+    painter.scale(1 / picture.devicePixelRatio(), 1 / picture.devicePixelRatio());
+    const QPoint origin =
+        (devicePixels & QRect(QPoint(0, 0), m_surface.drawablePixels())).topLeft();
+    painter.translate(-origin);
+    m_overlay->paint(painter, QRect(origin, picture.size()));
+    return picture;
 }
 
 void PlotArea::keyPressEvent(QKeyEvent *event)
@@ -96,6 +114,17 @@ void PlotArea::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     for (const QRect &rect : event->region())
         paintRect(painter, rect);
+    if (m_overlay && m_overlay->isShown())
+        paintOverlay(painter, event->region());
+}
+
+void PlotArea::paintOverlay(QPainter &painter, const QRegion &region) const
+{
+    // In device pixels, so that each mark lands on the same pixels as in the picture taken out.
+    const double ratio = m_surface.devicePixelRatio();
+    painter.scale(1 / ratio, 1 / ratio);
+    for (const QRect &rect : region)
+        m_overlay->paint(painter, devicePixelsUnder(rect));
 }
 
 void PlotArea::paintRect(QPainter &painter, const QRect &rect)

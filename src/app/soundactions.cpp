@@ -31,6 +31,7 @@ SoundActions::SoundActions(const Actions &actions, const InputRows &rows, const 
     connect(actions.stop, &QAction::triggered, this, &SoundActions::stop);
     connect(actions.save, &QAction::triggered, this, &SoundActions::save);
     connect(m_player, &SoundPlayer::failed, this, [this](const QString &reason) {
+        m_playing = false;
         m_dialogs.showMessage(QStringLiteral("Zvuk nelze přehrát: %1.").arg(reason));
     });
     setUpPitches(actions.pitches);
@@ -81,11 +82,13 @@ void SoundActions::play(Selection selection)
         return;
     }
     m_player->play(*synthesis, selection);
+    m_playing = true;
 }
 
 void SoundActions::stop()
 {
     m_player->stop();
+    m_playing = false;
 }
 
 void SoundActions::save()

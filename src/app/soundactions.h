@@ -37,6 +37,8 @@ public:
     void play(Selection selection);
     void stop();
     void save();
+    // Whether a sound plays: Esc stops it before it ends measuring.
+    bool isPlaying() const { return m_playing; }
 
 private:
     int unitPitchHz() const;
@@ -50,4 +52,5 @@ private:
     QActionGroup *m_pitches = nullptr;
     SoundPlayer *m_player = nullptr;
     Selection m_lastChosen = Selection::Superposition;
+    bool m_playing = false;
 };

@@ -26,6 +26,7 @@ const QString FormatKey = QStringLiteral("format");
 const QString VersionKey = QStringLiteral("version");
 const QString TitleKey = QStringLiteral("title");
 const QString RowsKey = QStringLiteral("rows");
+const QString EnvelopeKey = QStringLiteral("envelope");
 
 // A row's fields in the window's order, with the Czech name of each for the reasons.
 struct Field
@@ -252,10 +253,19 @@ LessonFile::Reading readLesson(const QJsonObject &file, const QByteArray &data)
 {
     if (const auto wrong = wrongFormat(file, data))
         return failure(*wrong);
-    if (const auto key = unknownKeyIn(file, {FormatKey, VersionKey, TitleKey, RowsKey}))
+    // Version 1 knows no envelope.
+    QStringList known{FormatKey, VersionKey, TitleKey, RowsKey};
+    if (file.value(VersionKey).toDouble() >= 2)
+        known << EnvelopeKey;
+    if (const auto key = unknownKeyIn(file, known))
         return failure(QStringLiteral("neznámý údaj %1").arg(quoted(*key)));
 
     Lesson lesson;
+    if (file.contains(EnvelopeKey)) {
+        if (!file.value(EnvelopeKey).isBool())
+            return failure(QStringLiteral("obálka (údaj „envelope“) není true ani false"));
+        lesson.envelope = file.value(EnvelopeKey).toBool();
+    }
     if (file.contains(TitleKey)) {
         if (!file.value(TitleKey).isString())
             return failure(QStringLiteral("název (údaj „title“) není text v uvozovkách"));
@@ -416,9 +426,11 @@ QByteArray LessonFile::encode(const Lesson &lesson)
 {
     QByteArray data = "{\n";
     data += "    " + jsonString(FormatKey) + ": " + jsonString(FormatName) + ",\n";
-    data += "    " + jsonString(VersionKey) + ": " + QByteArray::number(Version) + ",\n";
+    data += "    " + jsonString(VersionKey) + ": " + (lesson.envelope ? "2" : "1") + ",\n";
     if (!lesson.title.isEmpty())
         data += "    " + jsonString(TitleKey) + ": " + jsonString(lesson.title) + ",\n";
+    if (lesson.envelope)
+        data += "    " + jsonString(EnvelopeKey) + ": true,\n";
     data += "    " + jsonString(RowsKey) + ": [\n";
     QByteArrayList rows;
     for (const OscillationTexts &row : lesson.rows)

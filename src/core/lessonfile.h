@@ -16,6 +16,8 @@ struct Lesson
 {
     QString title;
     std::array<OscillationTexts, 3> rows;
+    // Whether the sum's envelope is drawn over the picture.
+    bool envelope = false;
 };
 
 // A lesson in a file of its own, UTF-8 JSON:
@@ -39,7 +41,9 @@ namespace LessonFile {
 inline const QString Suffix = QStringLiteral("vibraton");
 inline const QString MimeType = QStringLiteral("application/x-vibraton");
 inline const QString FormatName = QStringLiteral("vibraton-hodnoty");
-inline constexpr int Version = 1;
+// Version 2 adds "envelope": true. A lesson without the envelope is written as version 1,
+// which every earlier version of the program opens.
+inline constexpr int Version = 2;
 // Nine texts of any sensible length fit many times over. A larger file is refused with no
 // more than this read, so a wrong file (a film, a device that never ends) can't fill the
 // memory.
