@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Looks at a recording of the sound server's output (raw signed 16-bit mono samples) the way
 // the end-to-end test needs: its loudness, its strength at given pitches, where the sound
-// starts, and how often its envelope beats.
+// starts, how often its envelope beats, and whether it ran smoothly between its fades: its
+// quietest 10 ms against the median 10 ms, and its sharpest bend (the largest second
+// difference, against the loudness), which a gap or a jump of phase makes large. Given two
+// pitches or more, also how long the first two sound together: one sound that replaces another
+// after it has faded out never does.
 //   soundprobe FILE RATE [PITCH ...]
 #include <algorithm>
 #include <cmath>
@@ -84,6 +88,75 @@ double beatsPerSecond(const std::vector<double> &samples, double rate)
     return bestLag ? 100.0 / double(bestLag) : 0;
 }
 
+// Where the sound runs at full level: from 50 ms after its first sample to 50 ms before its last.
+struct Steady
+{
+    std::size_t from = 0, to = 0;
+};
+
+Steady steadyPart(const std::vector<double> &samples, double rate)
+{
+    const auto margin = std::size_t(rate / 20);
+    std::size_t first = 0, last = samples.size();
+    while (first < samples.size() && std::abs(samples[first]) < 0.001)
+        ++first;
+    while (last > first && std::abs(samples[last - 1]) < 0.001)
+        --last;
+    if (last < first + 2 * margin + 2)
+        return {};
+    return {first + margin, last - margin};
+}
+
+// The quietest 10 ms of the steady part against the median 10 ms.
+double quietest(const std::vector<double> &samples, double rate, Steady steady)
+{
+    const auto window = std::size_t(rate / 100);
+    std::vector<double> levels;
+    for (std::size_t i = steady.from; i + window <= steady.to; i += window)
+        levels.push_back(rms(samples, i, window));
+    if (levels.empty())
+        return 0;
+    std::vector<double> sorted = levels;
+    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2),
+                     sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    return median > 0 ? *std::min_element(levels.begin(), levels.end()) / median : 0;
+}
+
+// The largest second difference in the steady part, against its loudness (rms).
+double sharpestBend(const std::vector<double> &samples, Steady steady)
+{
+    double largest = 0;
+    for (std::size_t i = steady.from + 1; i + 1 < steady.to; ++i)
+        largest = std::max(largest, std::abs(samples[i + 1] - 2 * samples[i] + samples[i - 1]));
+    const double level = rms(samples, steady.from, steady.to - steady.from);
+    return level > 0 ? largest / level : 0;
+}
+
+// How long two pitches sound at once: 20 ms windows (Hann, every 10 ms) in which each is at
+// more than a fifth of its own loudest.
+double together(const std::vector<double> &samples, double rate, double first, double second)
+{
+    const auto window = std::size_t(rate / 50);
+    std::vector<double> shaped(window);
+    std::vector<std::pair<double, double>> strengths;
+    for (std::size_t i = 0; i + window <= samples.size(); i += window / 2) {
+        for (std::size_t k = 0; k < window; ++k)
+            shaped[k] = samples[i + k] *
+                        (0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(k) / double(window)));
+        strengths.emplace_back(strengthAt(shaped, rate, first), strengthAt(shaped, rate, second));
+    }
+    double loudestFirst = 0, loudestSecond = 0;
+    for (const auto &[a, b] : strengths) {
+        loudestFirst = std::max(loudestFirst, a);
+        loudestSecond = std::max(loudestSecond, b);
+    }
+    int both = 0;
+    for (const auto &[a, b] : strengths)
+        both += a > loudestFirst / 5 && b > loudestSecond / 5;
+    return both * double(window / 2) / rate;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -101,6 +174,13 @@ int main(int argc, char *argv[])
     std::printf("rms=%.6f\n", rms(samples, 0, samples.size()));
     std::printf("first=%.4f\n", double(first) / rate);
     std::printf("beats=%.2f\n", beatsPerSecond(samples, rate));
+    const Steady steady = steadyPart(samples, rate);
+    std::printf("steady=%.3f\n", double(steady.to - steady.from) / rate);
+    std::printf("quietest=%.4f\n", quietest(samples, rate, steady));
+    std::printf("bend=%.4f\n", sharpestBend(samples, steady));
+    if (argc > 4)
+        std::printf("together=%.3f\n",
+                    together(samples, rate, std::stod(argv[3]), std::stod(argv[4])));
     for (int i = 3; i < argc; ++i)
         std::printf("at_%s=%.6f\n", argv[i], strengthAt(samples, rate, std::stod(argv[i])));
 }

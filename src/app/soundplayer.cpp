@@ -3,215 +3,300 @@
 
 #ifdef VIBRATON_SOUND
 
-#include <QAudioDevice>
-#include <QAudioSink>
-#include <QIODevice>
-#include <QMediaDevices>
+#include "sounddevice.h"
+#include "soundfeed.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLibrary>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <cstring>
-#include <optional>
+#include <memory>
+#include <vector>
+
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#endif
 
 namespace {
 
-// What the sound server holds ahead of what is heard: enough to ride out a busy moment (with
-// 100 ms, a machine loaded with a compiler on each core let the sound drop out), short enough
-// that stopping is prompt.
-constexpr int BufferMilliseconds = 200;
+const QString NoOutput = QStringLiteral("v počítači není k dispozici žádný zvukový výstup");
+const QString StoppedWorking = QStringLiteral("zvukový výstup přestal pracovat");
+const QString NoSoundModule = QStringLiteral("tato verze programu zvuk neumí");
 
-// The samples the sound output pulls: the sound being played, and once it has faded out the
-// one that replaces it, from its own first sample.
-class SampleSource : public QIODevice
+// What the sound server is asked to hold. PulseAudio keeps about three quarters of it in the
+// stream (tlength = asked / 2 + minreq, minreq = asked / 4), where a stop can't reach it, and
+// the rest in the device: a stop fades out after at most that much, and so does a new sound.
+// With the thread at a real-time priority, enough for a machine with every core busy.
+constexpr int HeldMilliseconds = 40;
+// Silence handed over after the last sound before the stream closes: what the server held,
+// and a little more, so that closing cuts nothing that was still to be heard.
+constexpr int TrailMilliseconds = HeldMilliseconds + 10;
+// The stream is topped up this often, well within the quarter the server asks for at a time.
+constexpr int TopUpMilliseconds = 5;
+// Qt connects to the sound server again three seconds after it went away: a play command waits
+// that long for it, trying every so often, before saying that there is no output.
+constexpr int ReconnectMilliseconds = 3500;
+constexpr int RetryMilliseconds = 200;
+// Closing the window waits at most this long for the sound to fade out and be heard.
+constexpr int ClosingMilliseconds = 400;
+// The first question to the sound thread loads the module and connects to the server.
+constexpr int AnswerMilliseconds = 5000;
+
+int bytesFor(int milliseconds, int sampleRate)
+{
+    return sampleRate * 2 * milliseconds / 1000;
+}
+
+// Real-time round robin where the system allows it (as root, or with a real-time limit), so
+// that the stream is topped up in time with every core busy; children don't inherit it.
+void raiseThreadPriority()
+{
+#ifdef Q_OS_LINUX
+    sched_param lowest{};
+    lowest.sched_priority = sched_get_priority_min(SCHED_RR);
+    if (sched_setscheduler(0, SCHED_RR | SCHED_RESET_ON_FORK, &lowest) == 0)
+        return;
+#endif
+    QThread::currentThread()->setPriority(QThread::TimeCriticalPriority);
+}
+
+QThread *soundThread = nullptr;
+
+// The thread all sound output runs on, started when a sound is first wanted and ended with the
+// application, and the module it plays through. Qt's connection to the sound server belongs to
+// the thread that first asks for a device, so all of it, its failures and reconnecting
+// included, happens on this one thread, in turn with the streams.
+class SoundThread : public QObject
 {
 public:
-    using QIODevice::QIODevice;
-
-    struct Sound
+    static SoundThread *instance()
     {
-        Synthesis synthesis;
-        Selection selection;
-    };
+        static SoundThread *const self = start();
+        return self;
+    }
 
-    void play(const Sound &sound)
+    // Loaded on first use; nothing where it is missing.
+    SoundModule *module()
     {
-        if (!m_playing) {
-            begin(sound);
-            return;
+        if (!m_loaded) {
+            m_loaded = true;
+            m_module = load();
         }
-        m_next = sound; // After the present one has faded out.
-        fadeOut();
+        return m_module;
     }
 
-    void fadeOut()
+    std::optional<QString> whyNoOutput()
     {
-        if (m_playing)
-            m_fadeOutStart = std::min(m_fadeOutStart, m_position);
+        if (!module())
+            return NoSoundModule;
+        if (!m_module->hasOutput())
+            return NoOutput;
+        return std::nullopt;
     }
-
-    // Whether nothing but silence is left to give.
-    bool isSilent() const { return !m_playing; }
-
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return std::numeric_limits<int>::max(); }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        std::span<std::int16_t> out(reinterpret_cast<std::int16_t *>(data),
-                                    std::size_t(maxSize / 2));
-        std::size_t done = 0;
-        while (done < out.size()) {
-            if (!m_playing) {
-                std::fill(out.begin() + qsizetype(done), out.end(), std::int16_t(0));
-                break;
-            }
-            if (fadedOut()) {
-                m_playing.reset();
-                if (m_next)
-                    begin(*std::exchange(m_next, std::nullopt));
-                continue;
-            }
-            std::size_t count = out.size() - done;
-            if (m_fadeOutStart != Synthesis::NoFadeOut)
-                count = std::min<std::size_t>(count, std::size_t(fadeOutEnd() - m_position));
-            m_playing->synthesis.render(m_playing->selection, m_position, out.subspan(done, count),
-                                        m_fadeOutStart);
-            m_position += std::int64_t(count);
-            done += count;
-        }
-        return qint64(out.size() * 2);
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    void begin(const Sound &sound)
+    static SoundThread *start()
     {
-        m_playing = sound;
-        m_position = 0;
-        m_fadeOutStart = Synthesis::NoFadeOut;
-    }
-    std::int64_t fadeOutEnd() const { return m_fadeOutStart + m_playing->synthesis.fadeLength(); }
-    bool fadedOut() const
-    {
-        return m_fadeOutStart != Synthesis::NoFadeOut && m_position >= fadeOutEnd();
+        soundThread = new QThread;
+        soundThread->setObjectName(QStringLiteral("vibraton-zvuk"));
+        auto *self = new SoundThread;
+        self->moveToThread(soundThread);
+        QObject::connect(soundThread, &QThread::finished, self, &QObject::deleteLater);
+        soundThread->start();
+        QMetaObject::invokeMethod(self, [] { raiseThreadPriority(); });
+        qAddPostRoutine([] {
+            soundThread->quit();
+            if (soundThread->wait(QDeadlineTimer(ClosingMilliseconds)))
+                delete soundThread; // Else left to the end of the process: it is stuck in Qt.
+        });
+        return self;
     }
 
-    std::optional<Sound> m_playing;
-    std::optional<Sound> m_next;
-    std::int64_t m_position = 0;
-    std::int64_t m_fadeOutStart = Synthesis::NoFadeOut;
+    // Beside the program (a build), or in its library folder (installed).
+    static SoundModule *load()
+    {
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        for (const QString &folder :
+             {programFolder, programFolder + QStringLiteral("/" VIBRATON_SOUND_MODULE_DIR)}) {
+            QLibrary library(folder + QStringLiteral("/vibraton_sound"));
+            library.setLoadHints(QLibrary::PreventUnloadHint);
+            using Entry = SoundModule *(*)();
+            if (const auto entry = reinterpret_cast<Entry>(library.resolve("vibratonSoundModule")))
+                return entry();
+        }
+        return nullptr;
+    }
+
+    bool m_loaded = false;
+    SoundModule *m_module = nullptr;
 };
-
-QAudioFormat formatFor(int sampleRate)
-{
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    return format;
-}
 
 } // namespace
 
-// The sound output and its samples, on the player's thread.
+// One player's stream and what it is handed, on the sound thread. The stream is opened afresh
+// for each sound that starts from silence, and closed once all has faded out and been heard.
 class SoundStream : public QObject
 {
     Q_OBJECT
 
 public:
-    void play(const SampleSource::Sound &sound)
+    SoundStream()
     {
-        m_silenceCheck.stop();
-        if (!m_sink || m_sink->format().sampleRate() != sound.synthesis.sampleRate())
-            openSink(sound.synthesis.sampleRate());
-        m_source.play(sound);
-        if (m_sink->state() == QAudio::StoppedState || m_sink->state() == QAudio::IdleState)
-            m_sink->start(&m_source);
-        m_silenceCheck.start();
+        m_topUp.setTimerType(Qt::PreciseTimer);
+        m_topUp.setInterval(TopUpMilliseconds);
+        connect(&m_topUp, &QTimer::timeout, this, &SoundStream::topUp);
+        m_retry.setSingleShot(true);
+        m_retry.setInterval(RetryMilliseconds);
+        connect(&m_retry, &QTimer::timeout, this, &SoundStream::open);
     }
 
-    void stop() { m_source.fadeOut(); }
+    void play(const SoundFeed::Sound &sound)
+    {
+        m_reconnecting = QDeadlineTimer(ReconnectMilliseconds);
+        if (m_feed.play(sound)) {
+            m_sampleRate = sound.synthesis.sampleRate();
+            open();
+        }
+        topUp();
+    }
+
+    void stop()
+    {
+        m_feed.stop();
+        if (m_retry.isActive())
+            close(); // Nothing was heard yet.
+        else
+            topUp();
+    }
+
+    // Fades out, then closes the stream and releases finished.
+    void finish(const std::shared_ptr<QSemaphore> &finished)
+    {
+        m_finished = finished;
+        stop();
+        if (!m_topUp.isActive())
+            close(); // Nothing is heard, or will be.
+    }
 
 signals:
     void failed(const QString &reason);
 
 private:
-    void openSink(int sampleRate)
+    void open()
     {
-        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(),
-                                              formatFor(sampleRate));
-        m_sink->setBufferSize(sampleRate * 2 * BufferMilliseconds / 1000);
-        m_source.open(QIODevice::ReadOnly);
-        connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-                emit failed(QStringLiteral("zvukový výstup přestal pracovat"));
-        });
-        // Once the sound has faded out and the server has played what it held, the output is
-        // closed, so the sound device is free again.
-        m_silenceCheck.setInterval(2 * BufferMilliseconds);
-        connect(&m_silenceCheck, &QTimer::timeout, this, [this] {
-            if (!m_source.isSilent())
-                return;
-            if (!m_silentOnce) {
-                m_silentOnce = true; // What the server holds is still being played.
-                return;
-            }
-            m_silentOnce = false;
-            m_silenceCheck.stop();
-            m_sink->stop();
-        });
+        SoundModule *module = SoundThread::instance()->module();
+        if (!m_device && module)
+            m_device = module->createDevice();
+        if (m_device && m_device->open(m_sampleRate, bytesFor(HeldMilliseconds, m_sampleRate))) {
+            m_buffer.resize(std::size_t(m_sampleRate)); // A second: more than is ever asked for.
+            m_topUp.start();
+            return;
+        }
+        if (!m_device || m_reconnecting.hasExpired()) {
+            close();
+            emit failed(m_device ? NoOutput : NoSoundModule);
+            return;
+        }
+        m_retry.start();
     }
 
-    // Children, so that they move to the player's thread with the stream.
-    SampleSource m_source{this};
-    std::unique_ptr<QAudioSink> m_sink;
-    QTimer m_silenceCheck{this};
-    bool m_silentOnce = false;
+    void topUp()
+    {
+        if (!m_topUp.isActive())
+            return;
+        const qsizetype bytes = m_device->bytesFree();
+        if (bytes < 0) {
+            close();
+            emit failed(StoppedWorking);
+            return;
+        }
+        const std::span samples(m_buffer.data(), std::min(std::size_t(bytes / 2), m_buffer.size()));
+        if (!samples.empty()) {
+            m_feed.render(samples);
+            m_device->write(samples);
+        }
+        if (m_feed.mayClose())
+            close();
+    }
+
+    void close()
+    {
+        m_topUp.stop();
+        m_retry.stop();
+        if (m_device)
+            m_device->close();
+        m_feed.closed();
+        if (m_finished)
+            std::exchange(m_finished, nullptr)->release();
+    }
+
+    SoundFeed m_feed{std::int64_t(DefaultSampleRate) * TrailMilliseconds / 1000};
+    std::unique_ptr<SoundDevice> m_device;
+    int m_sampleRate = DefaultSampleRate;
+    std::vector<std::int16_t> m_buffer;
+    QDeadlineTimer m_reconnecting;
+    std::shared_ptr<QSemaphore> m_finished;
+    // Children, so that they move to the sound thread with the stream.
+    QTimer m_topUp{this};
+    QTimer m_retry{this};
 };
 
 SoundPlayer::SoundPlayer(QObject *parent)
     : QObject(parent)
-    , m_thread(new QThread(this))
-    , m_stream(new SoundStream)
-{
-    m_stream->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_stream, &QObject::deleteLater);
-    connect(m_stream, &SoundStream::failed, this, &SoundPlayer::failed);
-    m_thread->start();
-}
+{}
 
 SoundPlayer::~SoundPlayer()
 {
-    // The sound fades out before the output closes, so closing the window doesn't click.
-    if (m_played) {
-        stop();
-        QThread::msleep(BufferMilliseconds + 50);
-    }
-    m_thread->quit();
-    m_thread->wait();
+    if (!m_stream)
+        return;
+    // The sound fades out and what the server held is heard before the stream closes, so
+    // closing the window doesn't click.
+    const auto finished = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(m_stream,
+                              [stream = m_stream, finished] { stream->finish(finished); });
+    finished->tryAcquire(1, ClosingMilliseconds);
+    m_stream->deleteLater();
 }
 
 std::optional<QString> SoundPlayer::whyNoSound()
 {
-    if (QMediaDevices::defaultAudioOutput().isNull())
-        return QStringLiteral("v počítači není k dispozici žádný zvukový výstup");
-    return std::nullopt;
+    // Asked on the sound thread, where the connection to the sound server lives.
+    const auto answer = std::make_shared<std::optional<QString>>(NoOutput);
+    const auto answered = std::make_shared<QSemaphore>();
+    SoundThread *sound = SoundThread::instance();
+    QMetaObject::invokeMethod(sound, [sound, answer, answered] {
+        *answer = sound->whyNoOutput();
+        answered->release();
+    });
+    if (!answered->tryAcquire(1, AnswerMilliseconds))
+        return NoOutput;
+    return *answer;
 }
 
 void SoundPlayer::play(const Synthesis &synthesis, Selection selection)
 {
-    m_played = true;
+    SoundStream *target = stream();
     QMetaObject::invokeMethod(
-        m_stream, [stream = m_stream, sound = SampleSource::Sound{synthesis, selection}] {
-            stream->play(sound);
-        });
+        target, [target, sound = SoundFeed::Sound{synthesis, selection}] { target->play(sound); });
 }
 
 void SoundPlayer::stop()
 {
-    QMetaObject::invokeMethod(m_stream, [stream = m_stream] { stream->stop(); });
+    if (m_stream)
+        QMetaObject::invokeMethod(m_stream, [stream = m_stream] { stream->stop(); });
+}
+
+SoundStream *SoundPlayer::stream()
+{
+    if (!m_stream) {
+        m_stream = new SoundStream;
+        m_stream->moveToThread(SoundThread::instance()->thread());
+        connect(m_stream, &SoundStream::failed, this, &SoundPlayer::failed);
+    }
+    return m_stream;
 }
 
 #include "soundplayer.moc"
@@ -232,5 +317,10 @@ std::optional<QString> SoundPlayer::whyNoSound()
 void SoundPlayer::play(const Synthesis &, Selection) {}
 
 void SoundPlayer::stop() {}
+
+SoundStream *SoundPlayer::stream()
+{
+    return nullptr;
+}
 
 #endif

@@ -8,18 +8,19 @@
 
 #include <optional>
 
-class QThread;
 class SoundStream;
 
 // Plays a sound through the desktop's default sound output, on a thread of its own: what the
 // window does (a plot, a resize, a drag at 4K) never makes the sound wait. Starting fades in,
-// stopping and replacing fade out, so neither clicks.
+// stopping and replacing fade out, so neither clicks. Nothing of it (the thread, the sound
+// library, the connection to the sound server) is started before the first sound.
 class SoundPlayer : public QObject
 {
     Q_OBJECT
 
 public:
     explicit SoundPlayer(QObject *parent = nullptr);
+    // Fades out what plays, and waits (briefly) until it has been heard.
     ~SoundPlayer() override;
 
     // Why no sound can be played here (no sound server, no device, a build without sound), or
@@ -31,11 +32,11 @@ public:
     void stop();
 
 signals:
-    // The sound output failed while playing, in Czech.
+    // The sound output failed while playing, or could not be opened for a sound, in Czech.
     void failed(const QString &reason);
 
 private:
-    QThread *m_thread = nullptr;
-    SoundStream *m_stream = nullptr; // Lives on m_thread.
-    bool m_played = false;
+    SoundStream *stream();
+
+    SoundStream *m_stream = nullptr; // Lives on the sound thread; made on first use.
 };
