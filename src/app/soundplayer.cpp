@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "soundplayer.h"
 
-#ifdef VIBRATON_SOUND
-
 #include "sounddevice.h"
 #include "soundfeed.h"
 
@@ -300,27 +298,3 @@ SoundStream *SoundPlayer::stream()
 }
 
 #include "soundplayer.moc"
-
-#else // A build without Qt Multimedia.
-
-SoundPlayer::SoundPlayer(QObject *parent)
-    : QObject(parent)
-{}
-
-SoundPlayer::~SoundPlayer() = default;
-
-std::optional<QString> SoundPlayer::whyNoSound()
-{
-    return QStringLiteral("tato verze programu zvuk neumí");
-}
-
-void SoundPlayer::play(const Synthesis &, Selection) {}
-
-void SoundPlayer::stop() {}
-
-SoundStream *SoundPlayer::stream()
-{
-    return nullptr;
-}
-
-#endif

@@ -23,7 +23,7 @@ public:
     // Fades out what plays, and waits (briefly) until it has been heard.
     ~SoundPlayer() override;
 
-    // Why no sound can be played here (no sound server, no device, a build without sound), or
+    // Why no sound can be played here (no sound server, no device, the sound module missing), or
     // nothing when it can.
     static std::optional<QString> whyNoSound();
 
