@@ -51,10 +51,12 @@ stop_program() {
     # program; a program started meanwhile starts with it, too busy for its sound at first.
     [[ $program != *.exe ]] || wineserver -w
 }
-# Records the null sink's monitor for a number of seconds into a file.
+# Records the null sink's monitor for a number of seconds into a file. In fragments of 50 ms:
+# a recorder that must take every 5 ms loses some on a busy machine, and the recording jumps
+# where the sound did not.
 record() {
     timeout "$2" parec --device=vibraton.monitor --raw --format=s16le --rate=48000 \
-        --channels=1 --latency-msec=5 >"$1" || true
+        --channels=1 --latency-msec=50 >"$1" || true
 }
 # Recorded all the time while the sound server runs: a null sink that nothing records renders
 # seconds of silence ahead, and a sound that starts then waits for them; recorded, it keeps the
@@ -114,8 +116,9 @@ for pitch in 220 440 660; do
             fail "$pitch Hz is not clearly in the sound"
     done
 done
-# The three rows have the same amplitude: no pitch may be a tenth stronger than another.
-strengths=$(for pitch in 220 440 660; do value "at_$pitch" "$work/defaults.txt"; done)
+# The three rows have the same amplitude: no pitch may be a tenth stronger than another while
+# the sum sounds at full level.
+strengths=$(for pitch in 220 440 660; do value "steady_at_$pitch" "$work/defaults.txt"; done)
 above 1.1 "$(sort -g <<<"$strengths" | awk 'NR == 1 { min = $1 } END { print $1 / min }')" ||
     fail "220, 440 and 660 Hz are not equally strong: ${strengths//$'\n'/ }"
 
@@ -162,7 +165,7 @@ above "$(value at_220 "$work/switch.txt")" 0.05 && above "$(value at_440 "$work/
 # Neither heard together (a cross-fade) nor the old one cut off (a sharp bend): a fade between.
 above 0.015 "$(value together "$work/switch.txt")" ||
     fail "the new sound began before the old one had faded out"
-above 0.1 "$(value bend "$work/switch.txt")" || fail "the old sound was cut off, not faded out"
+above 0.1 "$(value switch_bend "$work/switch.txt")" || fail "the old sound was cut off, not faded out"
 xdotool key Escape
 sleep 0.4
 

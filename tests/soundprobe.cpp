@@ -5,7 +5,8 @@
 // quietest 10 ms against the median 10 ms, and its sharpest bend (the largest second
 // difference, against the loudness), which a gap or a jump of phase makes large. Given two
 // pitches or more, also how long the first two sound together: one sound that replaces another
-// after it has faded out never does.
+// after it has faded out never does; and the sharpest bend where the first gives way to the
+// second, which a sound cut off rather than faded out makes large.
 //   soundprobe FILE RATE [PITCH ...]
 #include <algorithm>
 #include <cmath>
@@ -123,38 +124,95 @@ double quietest(const std::vector<double> &samples, double rate, Steady steady)
     return median > 0 ? *std::min_element(levels.begin(), levels.end()) / median : 0;
 }
 
-// The largest second difference in the steady part, against its loudness (rms).
-double sharpestBend(const std::vector<double> &samples, Steady steady)
+// The largest second difference from one sample to another, against the steady part's
+// loudness (rms).
+double sharpestBend(const std::vector<double> &samples, Steady steady, std::size_t from,
+                    std::size_t to)
 {
     double largest = 0;
-    for (std::size_t i = steady.from + 1; i + 1 < steady.to; ++i)
+    for (std::size_t i = std::max<std::size_t>(from, 1); i + 1 < std::min(to, samples.size()); ++i)
         largest = std::max(largest, std::abs(samples[i + 1] - 2 * samples[i] + samples[i - 1]));
     const double level = rms(samples, steady.from, steady.to - steady.from);
     return level > 0 ? largest / level : 0;
 }
 
-// How long two pitches sound at once: 20 ms windows (Hann, every 10 ms) in which each is at
-// more than a fifth of its own loudest.
-double together(const std::vector<double> &samples, double rate, double first, double second)
+// The strength at one pitch while the sound runs at full level: the median of its 100 ms
+// windows. A rare short gap of a sound server on a busy machine (Wine's player misses its turn
+// now and then) changes it no more than a window's worth; a pitch too weak or too strong
+// throughout does.
+double steadyStrengthAt(const std::vector<double> &samples, double rate, Steady steady,
+                        double pitch)
+{
+    const auto window = std::size_t(rate / 10);
+    std::vector<double> strengths;
+    for (std::size_t i = steady.from; i + window <= steady.to; i += window)
+        strengths.push_back(strengthAt(
+            {samples.begin() + std::ptrdiff_t(i), samples.begin() + std::ptrdiff_t(i + window)},
+            rate, pitch));
+    if (strengths.empty())
+        return 0;
+    std::nth_element(strengths.begin(), strengths.begin() + std::ptrdiff_t(strengths.size() / 2),
+                     strengths.end());
+    return strengths[strengths.size() / 2];
+}
+
+// Two pitches' strengths in 20 ms windows (Hann) every 10 ms, each against its own loudest.
+struct Windows
+{
+    std::size_t step = 0;
+    std::vector<std::pair<double, double>> strengths;
+};
+
+Windows windowedStrengths(const std::vector<double> &samples, double rate, double first,
+                          double second)
 {
     const auto window = std::size_t(rate / 50);
     std::vector<double> shaped(window);
-    std::vector<std::pair<double, double>> strengths;
-    for (std::size_t i = 0; i + window <= samples.size(); i += window / 2) {
+    Windows windows{window / 2, {}};
+    for (std::size_t i = 0; i + window <= samples.size(); i += windows.step) {
         for (std::size_t k = 0; k < window; ++k)
             shaped[k] = samples[i + k] *
                         (0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(k) / double(window)));
-        strengths.emplace_back(strengthAt(shaped, rate, first), strengthAt(shaped, rate, second));
+        windows.strengths.emplace_back(strengthAt(shaped, rate, first),
+                                       strengthAt(shaped, rate, second));
     }
     double loudestFirst = 0, loudestSecond = 0;
-    for (const auto &[a, b] : strengths) {
+    for (const auto &[a, b] : windows.strengths) {
         loudestFirst = std::max(loudestFirst, a);
         loudestSecond = std::max(loudestSecond, b);
     }
+    for (auto &[a, b] : windows.strengths) {
+        a = loudestFirst > 0 ? a / loudestFirst : 0;
+        b = loudestSecond > 0 ? b / loudestSecond : 0;
+    }
+    return windows;
+}
+
+// How long two pitches sound at once: windows in which each is at more than a fifth of its own
+// loudest.
+double together(const Windows &windows, double rate)
+{
     int both = 0;
-    for (const auto &[a, b] : strengths)
-        both += a > loudestFirst / 5 && b > loudestSecond / 5;
-    return both * double(window / 2) / rate;
+    for (const auto &[a, b] : windows.strengths)
+        both += a > 0.2 && b > 0.2;
+    return both * double(windows.step) / rate;
+}
+
+// The sharpest bend where the first pitch gives way to the second: from the last window in
+// which the first is at more than a fifth of its loudest to the first such window of the
+// second, and a window on either side. Elsewhere a bend says nothing about the change.
+double switchBend(const std::vector<double> &samples, const Windows &windows, Steady steady)
+{
+    std::size_t lastFirst = 0, firstSecond = windows.strengths.size();
+    for (std::size_t w = 0; w < windows.strengths.size(); ++w)
+        if (windows.strengths[w].first > 0.2)
+            lastFirst = w;
+    for (std::size_t w = windows.strengths.size(); w-- > lastFirst;)
+        if (windows.strengths[w].second > 0.2)
+            firstSecond = w;
+    const std::size_t from = (lastFirst > 0 ? lastFirst - 1 : 0) * windows.step;
+    const std::size_t to = (firstSecond + 3) * windows.step;
+    return sharpestBend(samples, steady, from, to);
 }
 
 } // namespace
@@ -177,10 +235,16 @@ int main(int argc, char *argv[])
     const Steady steady = steadyPart(samples, rate);
     std::printf("steady=%.3f\n", double(steady.to - steady.from) / rate);
     std::printf("quietest=%.4f\n", quietest(samples, rate, steady));
-    std::printf("bend=%.4f\n", sharpestBend(samples, steady));
-    if (argc > 4)
-        std::printf("together=%.3f\n",
-                    together(samples, rate, std::stod(argv[3]), std::stod(argv[4])));
-    for (int i = 3; i < argc; ++i)
-        std::printf("at_%s=%.6f\n", argv[i], strengthAt(samples, rate, std::stod(argv[i])));
+    std::printf("bend=%.4f\n", sharpestBend(samples, steady, steady.from, steady.to));
+    if (argc > 4) {
+        const Windows windows =
+            windowedStrengths(samples, rate, std::stod(argv[3]), std::stod(argv[4]));
+        std::printf("together=%.3f\n", together(windows, rate));
+        std::printf("switch_bend=%.4f\n", switchBend(samples, windows, steady));
+    }
+    for (int i = 3; i < argc; ++i) {
+        const double pitch = std::stod(argv[i]);
+        std::printf("at_%s=%.6f\n", argv[i], strengthAt(samples, rate, pitch));
+        std::printf("steady_at_%s=%.6f\n", argv[i], steadyStrengthAt(samples, rate, steady, pitch));
+    }
 }
