@@ -45,9 +45,14 @@ start_private_display 3840x2200x24
 start_private_sound_server
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work HOME=$work LC_ALL=C.UTF-8
 
-# Recorded all the time: that also keeps the null sink at a short latency, as a device would be.
+# One recorder keeps the null sink at a short latency all the time, as a device would be; the
+# one that records takes 50 ms fragments, as one that must take every 5 ms loses some on a
+# busy machine, and its recording jumps where the sound did not.
 parec --device=vibraton.monitor --raw --format=s16le --rate=48000 --channels=1 \
-    --latency-msec=5 >"$work/sound.raw" &
+    --latency-msec=5 >/dev/null &
+pids+=($!)
+parec --device=vibraton.monitor --raw --format=s16le --rate=48000 --channels=1 \
+    --latency-msec=50 >"$work/sound.raw" &
 pids+=($!)
 "$program" 2>"$work/program.log" &
 pids+=($!)
