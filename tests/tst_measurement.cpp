@@ -22,8 +22,6 @@ private slots:
     void beatRate();
     void snapping_data();
     void snapping();
-    void numbers_data();
-    void numbers();
     void readout_data();
     void readout();
     void marksPaintedInPartsAreAsTheWhole_data();
@@ -176,23 +174,6 @@ void TestMeasurement::snapping()
     QCOMPARE(read.value_or(-1), snapped);
 }
 
-void TestMeasurement::numbers_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("rounding up to a whole digit more") << 9.996 << "10,0";
-    QTest::newRow("a tiny negative is no negative zero") << -0.0001 << "0,00";
-    QTest::newRow("thousands, ungrouped") << 1234.4 << "1234";
-    QTest::newRow("not a number") << std::nan("") << "–";
-}
-
-void TestMeasurement::numbers()
-{
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QCOMPARE(Measure::numberText(value), text);
-}
-
 void TestMeasurement::readout_data()
 {
     QTest::addColumn<Rows>("drawn"); // Each row's curve in turn, or with three the sum.
@@ -215,6 +196,13 @@ void TestMeasurement::readout_data()
     QTest::newRow("past the curve's last sample")
         << Rows{{"1", "0", "20"}} << 9000.0 << -1.0 << -1.0 << 220
         << QStringList{"t = 2,65 (12,1 ms)", "y1 = –"};
+    QTest::newRow("9,996 rounds to 10,0, not 10,00")
+        << Rows{{"1", "90", "9.996"}} << 0.0 << -1.0 << -1.0 << 220
+        << QStringList{"t = 0,00 (0,00 ms)", "y1 = 10,0"};
+    QTest::newRow("markers a pixel apart: thousands without a separator")
+        << Rows{{"1", "0", "20"}} << 0.0 << 0.0 << 15.0 << 220
+        << QStringList{"t = 0,00 (0,00 ms)", "y1 = 0,00", "Δt = 0,00 (0,02 ms)",
+                       "1/Δt = 226 (49730 Hz)"};
 }
 
 void TestMeasurement::readout()

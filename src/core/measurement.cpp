@@ -29,6 +29,24 @@ double roundedTo(double value, int decimals)
     return std::round(value * scale) / scale;
 }
 
+// A number as the readout shows it: with the decimal comma, as the fields take it, to three
+// significant digits, though never fewer than its whole digits.
+QString numberText(double value)
+{
+    if (!std::isfinite(value))
+        return NoValue;
+    QLocale czech(QLocale::Czech);
+    czech.setNumberOptions(QLocale::OmitGroupSeparator);
+    if (std::abs(value) >= 1e6)
+        return czech.toString(value, 'g', SignificantDigits);
+    int decimals = std::max(0, SignificantDigits - wholeDigits(std::abs(value)));
+    double rounded = roundedTo(value, decimals);
+    // 9.996 rounds to 10.00: one whole digit more, one decimal less.
+    if (decimals > 0 && wholeDigits(std::abs(rounded)) > wholeDigits(std::abs(value)))
+        rounded = roundedTo(value, --decimals);
+    return czech.toString(rounded, 'f', decimals);
+}
+
 // The row a curve of this colour belongs to ("1" for the first), or nothing for the sum. Plain
 // digits, as the window writes "y_m": the window's font has no subscripts.
 QString rowNumber(QRgb colour)
@@ -199,24 +217,6 @@ std::optional<double> snap(const std::function<double(double)> &height, Feature 
             consider(std::abs(h[i]) <= std::abs(h[i + 1]) ? x : x + 1);
     }
     return nearest;
-}
-
-QString numberText(double value)
-{
-    if (!std::isfinite(value))
-        return NoValue;
-    QLocale czech(QLocale::Czech);
-    czech.setNumberOptions(QLocale::OmitGroupSeparator);
-    if (std::abs(value) >= 1e6)
-        return czech.toString(value, 'g', SignificantDigits);
-    int decimals = std::max(0, SignificantDigits - wholeDigits(std::abs(value)));
-    double rounded = roundedTo(value, decimals);
-    // 9.996 rounds to 10.00: one whole digit more, one decimal less.
-    if (decimals > 0 && wholeDigits(std::abs(rounded)) > wholeDigits(std::abs(value)))
-        rounded = roundedTo(value, --decimals);
-    if (rounded == 0)
-        rounded = 0; // Never "-0,00".
-    return czech.toString(rounded, 'f', decimals);
 }
 
 QList<ReadoutLine> readout(const PictureRecord &record, double sampleX, const Callipers &callipers,

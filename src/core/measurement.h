@@ -61,10 +61,6 @@ enum class Feature {
 std::optional<double> snap(const std::function<double(double)> &height, Feature feature,
                            double sampleX, double reach, double first, double last);
 
-// A number as the readout shows it: with the decimal comma, as the fields take it, to three
-// significant digits, though never fewer than its whole digits.
-QString numberText(double value);
-
 struct ReadoutLine
 {
     QString text;
